@@ -1,0 +1,173 @@
+#include "driver/sim/simulator.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace korda_sim {
+
+Simulator &Simulator::instance()
+{
+    // Never destroyed, so a driver call made while the process exits is safe.
+    static Simulator *const simulator = new Simulator;
+    return *simulator;
+}
+
+KordaStatus Simulator::run(const Call &call, const Body &body)
+{
+    std::lock_guard lock(mutex_);
+    configureFromEnvironment();
+    std::optional<KordaStatus> injected;
+    // The status texts live in the driver itself: no chassis traffic, no faults.
+    if (call.name() != kErrorCodeToMessage) {
+        if (latencyMs_ > 0.0)
+            std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(latencyMs_));
+        const Card *card = world_.addressed(call.target());
+        injected = faults_.onCall(call.name(), card ? &card->serial : nullptr, call.target().sub);
+    }
+    Json out = Json::object();
+    const KordaStatus status = injected ? *injected : body(world_, out);
+    trace_.write(call.record(status, status == KORDA_STATUS_OK ? out : Json::object()));
+    return status;
+}
+
+void Simulator::configureFromEnvironment()
+{
+    if (configured_)
+        return;
+    configured_ = true;
+    if (const char *path = std::getenv("KORDA_SIM_TRACE"); path && *path) {
+        if (const std::string error = trace_.setFile(path); !error.empty())
+            std::fprintf(stderr, "korda-sim: KORDA_SIM_TRACE: %s; calls are not traced\n", error.c_str());
+    }
+    const char *path = std::getenv("KORDA_SIM_SCENARIO");
+    if (!path || !*path) {
+        install(builtinScenario());
+        return;
+    }
+    if (const std::string error = installFile(path); !error.empty())
+        std::fprintf(stderr, "korda-sim: scenario file '%s' cannot be used: %s; every connection will fail\n", path,
+                     error.c_str());
+}
+
+void Simulator::configureInProcess()
+{
+    if (configured_)
+        return;
+    configured_ = true;
+    install(builtinScenario());
+}
+
+void Simulator::install(const Scenario &scenario)
+{
+    world_ = World(scenario);
+    faults_ = FaultInjector(scenario.faults);
+    latencyMs_ = scenario.latencyMs;
+}
+
+void Simulator::installUnreadable()
+{
+    // Never fall back to the built-in chassis: whoever relies on the scenario
+    // would otherwise talk to cards they did not describe.
+    install(Scenario{});
+    world_ = World::unreadable();
+}
+
+std::string Simulator::installText(std::string_view jsonText)
+{
+    ParsedScenario parsed = parseScenario(jsonText);
+    if (!parsed.scenario) {
+        installUnreadable();
+        return parsed.error;
+    }
+    install(*parsed.scenario);
+    return {};
+}
+
+std::string Simulator::installFile(const std::string &path)
+{
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    std::string text;
+    bool ok = file != nullptr;
+    if (ok) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            text.append(buffer, n);
+        ok = !std::ferror(file);
+    }
+    const int error = errno;
+    if (file)
+        std::fclose(file);
+    if (!ok) {
+        installUnreadable();
+        return std::string("cannot read the file: ") + std::strerror(error);
+    }
+    return installText(text);
+}
+
+void Simulator::reset()
+{
+    std::lock_guard lock(mutex_);
+    configured_ = false;
+    install(Scenario{});
+    trace_.reset();
+}
+
+std::string Simulator::useScenarioText(std::string_view jsonText)
+{
+    std::lock_guard lock(mutex_);
+    configured_ = true;
+    return installText(jsonText);
+}
+
+std::string Simulator::useScenarioFile(const std::string &path)
+{
+    std::lock_guard lock(mutex_);
+    configured_ = true;
+    return installFile(path);
+}
+
+void Simulator::useBuiltin()
+{
+    std::lock_guard lock(mutex_);
+    configured_ = true;
+    install(builtinScenario());
+}
+
+void Simulator::captureTrace(bool on)
+{
+    std::lock_guard lock(mutex_);
+    configureInProcess();
+    trace_.setCapture(on);
+}
+
+std::vector<std::string> Simulator::capturedTrace()
+{
+    std::lock_guard lock(mutex_);
+    return trace_.captured();
+}
+
+void Simulator::clearCapturedTrace()
+{
+    std::lock_guard lock(mutex_);
+    trace_.clearCaptured();
+}
+
+std::string Simulator::traceToFile(const std::string &path)
+{
+    std::lock_guard lock(mutex_);
+    configureInProcess();
+    return trace_.setFile(path);
+}
+
+std::optional<CardState> Simulator::cardState(std::string_view serial, std::string_view address)
+{
+    std::lock_guard lock(mutex_);
+    return world_.state(serial, address);
+}
+
+} // namespace korda_sim

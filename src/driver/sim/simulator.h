@@ -1,0 +1,61 @@
+// The one simulator state behind the driver entry points and the in-process
+// control functions, and the path every driver call takes through it.
+#ifndef TAVR_DRIVER_SIM_SIMULATOR_H
+#define TAVR_DRIVER_SIM_SIMULATOR_H
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "driver/sim/call.h"
+#include "driver/sim/chassis.h"
+#include "driver/sim/faults.h"
+#include "driver/sim/trace.h"
+
+namespace korda_sim {
+
+class Simulator {
+public:
+    static Simulator &instance();
+
+    // Does the card's part of a call: checks its arguments, acts, writes the
+    // caller's outputs and records them in `out`. Returns the status.
+    using Body = std::function<KordaStatus(World &world, Json &out)>;
+
+    // One driver call: configures from the environment the first time, waits
+    // the latency, applies the fault rules, else runs the body; then traces.
+    KordaStatus run(const Call &call, const Body &body);
+
+    void reset();
+    std::string useScenarioText(std::string_view jsonText);
+    std::string useScenarioFile(const std::string &path);
+    void useBuiltin();
+    void captureTrace(bool on);
+    std::vector<std::string> capturedTrace();
+    void clearCapturedTrace();
+    std::string traceToFile(const std::string &path);
+    std::optional<CardState> cardState(std::string_view serial, std::string_view address);
+
+private:
+    Simulator() = default;
+    // Call with the mutex held. The first caller decides: a driver call reads
+    // the environment, an in-process setting starts from the built-in chassis.
+    void configureFromEnvironment();
+    void configureInProcess();
+    void install(const Scenario &scenario);
+    void installUnreadable();
+    std::string installFile(const std::string &path);
+    std::string installText(std::string_view jsonText);
+
+    std::mutex mutex_;
+    bool configured_ = false;
+    World world_;
+    FaultInjector faults_;
+    double latencyMs_ = 0.0;
+    Trace trace_;
+};
+
+} // namespace korda_sim
+
+#endif
