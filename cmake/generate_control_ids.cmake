@@ -1,0 +1,31 @@
+# Writes the control identifier constants from the panel definition, so that the
+# code and the panel resource can never disagree. Run by the build with
+#   -DUIR=<tavr.uir> -DOUT=<control_ids.h>
+file(READ "${UIR}" uir)
+string(JSON panel_name GET "${uir}" panels 0 name)
+string(JSON panel_id GET "${uir}" panels 0 id)
+string(JSON count LENGTH "${uir}" panels 0 controls)
+math(EXPR last "${count} - 1")
+set(body "")
+foreach(i RANGE ${last})
+    string(JSON id GET "${uir}" panels 0 controls ${i} id)
+    string(JSON name GET "${uir}" panels 0 controls ${i} constant)
+    string(APPEND body "    ${name} = ${id},\n")
+endforeach()
+set(text "// Generated from resources/tavr.uir by cmake/generate_control_ids.cmake. Do not edit.
+#pragma once
+
+namespace ctrl {
+
+inline constexpr char kPanelName[] = \"${panel_name}\";
+inline constexpr int kPanelId = ${panel_id};
+inline constexpr int kControlCount = ${count};
+
+enum ControlId : int {
+${body}};
+
+} // namespace ctrl
+")
+file(WRITE "${OUT}.tmp" "${text}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${OUT}.tmp" "${OUT}")
+file(REMOVE "${OUT}.tmp")

@@ -1,0 +1,68 @@
+#include "app/command_line.h"
+
+#include "app/state_file_name.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace {
+
+const int kUsageError = 2;
+
+const char kDescription[] =
+    "Soft front panel for up to seven battery-simulator cards of six channels each.\n"
+    "\n"
+    "ADDRESS, when given, is the IP address of the LAN chassis to use: it selects\n"
+    "the LAN chassis and its own panel state file, Tavrin_ADDRESS.state, in the\n"
+    "working directory. Without it the panel recalls Tavrin.state and uses the\n"
+    "chassis chosen on the panel.";
+
+CommandLine finish(int status, const QString &output)
+{
+    CommandLine result;
+    result.exit = true;
+    result.status = status;
+    result.output = output.toStdString();
+    return result;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    QCoreApplication::setApplicationName("tavr");
+    QCoreApplication::setApplicationVersion(TAVR_VERSION);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kDescription);
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
+    const QCommandLineOption version({"v", "version"}, "Show the version and exit.");
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument("ADDRESS", "IP address of the LAN chassis (optional).", "[ADDRESS]");
+
+    if (!parser.parse(arguments))
+        return finish(kUsageError, "tavr: " + parser.errorText() + "\nTry 'tavr --help'.\n");
+    if (parser.isSet(help))
+        return finish(0, parser.helpText().replace("<executable_name>", "tavr"));
+    if (parser.isSet(version)) {
+#if TAVR_SIMULATED_CHASSIS
+        const QString driver = "simulated chassis (no hardware)";
+#else
+        const QString driver = "card maker's driver library";
+#endif
+        return finish(0, QString("tavr %1 (panel version text 1.0.3, 17-JAN-2017)\ndriver: %2\n")
+                             .arg(TAVR_VERSION, driver));
+    }
+
+    CommandLine result;
+    result.text = parser.positionalArguments().join(' ').toStdString();
+    if (const auto problem = commandLineProblem(result.text))
+        return finish(kUsageError, QString("tavr: %1\nTry 'tavr --help'.\n").arg(QString::fromStdString(*problem)));
+    return result;
+}

@@ -1,0 +1,117 @@
+#include "app/discovery.h"
+
+#include "channels/channel_map.h"
+#include "driver/status/korda_err.h"
+#include "panel/ui.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The text that marks a battery-simulator card in its identity.
+const char kModelString[] = "58-214-003";
+// Free cards examined at most; the bus and slot lists hold this many.
+const uint32_t kMaxCards = 10;
+const int32_t kIdLimit = 100;
+const std::size_t kSerialChars = 19;
+const std::size_t kSerialLength = 6;
+
+void append(const AppState &app, const std::string &text) { ui::setText(app.bsdpanel, ctrl::MSGBOX, text); }
+
+// The first position whose serial number (exactly six characters) occurs in
+// the identity of a battery-simulator card; 0 for none.
+int matchingPosition(const AppState &app, const char *CardID)
+{
+    if (!std::strstr(CardID, kModelString))
+        return 0;
+    for (int k = 1; k <= kCardPositions; ++k) {
+        const std::string &sn = app.card(k).SN;
+        if (sn.size() == kSerialLength && std::strstr(CardID, sn.c_str()))
+            return k;
+    }
+    return 0;
+}
+
+void connect(AppState &app)
+{
+    const int panel = app.bsdpanel;
+    if (ui::getInt(panel, ctrl::PXI) != 0) {
+        append(app, " in PXI Chassis...\n");
+        app.error = KORDA_CHECK(app, VESTRA_Connect(0, "PXI", 1024, 1000, &app.sessionID));
+        ui::setDimmed(panel, ctrl::IPADDRESS, true);
+        ui::processDrawEvents(panel);
+    } else {
+        const std::string charVal = ui::getText(panel, ctrl::IPADDRESS);
+        append(app, " in LXI Chassis, IP address: " + charVal + "\n");
+        app.error = KORDA_CHECK(app, VESTRA_Connect(0, charVal.c_str(), 1024, 1000, &app.sessionID));
+    }
+}
+
+void takePosition(AppState &app, int k, KordaCard CardNum, char *CardID)
+{
+    CardSlot &slot = app.card(k);
+    slot.Card = CardNum;
+    slot.cardFound = 1;
+    append(app, "\nCard" + std::to_string(k) + " S/N " + slot.SN + " found");
+    KORDA_CHECK(app, KORDA_CardId(app.sessionID, CardNum, CardID, kIdLimit));
+    CardID[kIdLimit - 1] = '\0';
+    const channel_map::PositionControls controls = channel_map::positionControls(k);
+    ui::setText(app.bsdpanel, controls.module, CardID);
+    ui::setVisible(app.bsdpanel, controls.available, false);
+    if (k == 1)
+        ui::processDrawEvents(app.bsdpanel);
+}
+
+void examineFreeCards(AppState &app)
+{
+    uint32_t NumCards = 0;
+    uint32_t BusList[kMaxCards] = {};
+    uint32_t SlotList[kMaxCards] = {};
+    KORDA_CHECK(app, KORDA_CountFreeCards(app.sessionID, &NumCards));
+    if (NumCards > kMaxCards) {
+        std::string line = "\n";
+        line += std::to_string(NumCards);
+        line += " free cards reported, only the first " + std::to_string(kMaxCards) + " are examined";
+        append(app, line);
+        NumCards = kMaxCards;
+    }
+    KORDA_CHECK(app, KORDA_FindFreeCards(app.sessionID, NumCards, BusList, SlotList));
+
+    // A failed call leaves the card number and identity of the one before:
+    // the card is examined with whatever the driver left.
+    KordaCard CardNum = 0;
+    char CardID[kIdLimit] = {};
+    for (uint32_t i = 0; i < NumCards; ++i) {
+        KORDA_CHECK(app, KORDA_OpenSpecifiedCard(app.sessionID, BusList[i], SlotList[i], &CardNum));
+        KORDA_CHECK(app, KORDA_CardId(app.sessionID, CardNum, CardID, kIdLimit));
+        CardID[kIdLimit - 1] = '\0';
+        if (const int k = matchingPosition(app, CardID))
+            takePosition(app, k, CardNum, CardID);
+        else
+            KORDA_CHECK(app, KORDA_CloseSpecifiedCard(app.sessionID, CardNum));
+    }
+}
+
+bool anyCardFound(const AppState &app)
+{
+    for (int k = 1; k <= kCardPositions; ++k)
+        if (app.card(k).cardFound)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void DiscoverCards(AppState &app)
+{
+    for (int k = 1; k <= kCardPositions; ++k)
+        app.card(k).cardFound = 0;
+    for (int k = 1; k <= kCardPositions; ++k)
+        app.card(k).SN = ui::leftCharacters(ui::getText(app.bsdpanel, channel_map::positionControls(k).serial),
+                                            kSerialChars);
+    connect(app);
+    if (app.error == 0)
+        examineFreeCards(app);
+    append(app, anyCardFound(app) ? "\n...OK!\n" : "\nNO MODULES FOUND\n");
+}

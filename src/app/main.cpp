@@ -1,0 +1,3 @@
+#include "app/tavr_main.h"
+
+int main(int argc, char **argv) { return tavr_main(argc, argv); }

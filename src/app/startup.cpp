@@ -1,0 +1,87 @@
+#include "app/startup.h"
+
+#include "app/callback_table.h"
+#include "app/discovery.h"
+#include "app/state_file_name.h"
+#include "channels/channel_map.h"
+#include "panel/control_ids.h"
+#include "panel/ui.h"
+
+using channel_map::Role;
+
+namespace {
+
+#if TAVR_SIMULATED_CHASSIS
+const char kSimulatedMark[] = "  [SIMULATED CHASSIS - no hardware]";
+#endif
+
+void applyCommandLine(AppState &app, const std::string &commandLine)
+{
+    if (!app.CMD_ACTIVE)
+        return;
+    ui::setText(app.bsdpanel, ctrl::IPADDRESS, commandLine);
+    ui::setInt(app.bsdpanel, ctrl::PXI, 0);
+}
+
+// A recalled 0 leaves the definition's position. A position that lies on no
+// screen (a monitor gone since) is not applied at all, so that the window
+// never opens out of sight.
+void restoreWindowPosition(AppState &app)
+{
+    const int panel = app.bsdpanel;
+    app.WindowLeft = ui::getInt(panel, ctrl::LEFT);
+    app.WindowTop = ui::getInt(panel, ctrl::TOP);
+    const int left = app.WindowLeft != 0 ? app.WindowLeft : ui::panelLeft(panel);
+    const int top = app.WindowTop != 0 ? app.WindowTop : ui::panelTop(panel);
+    if (!ui::panelPositionOnScreen(panel, left, top))
+        return;
+    if (app.WindowLeft != 0)
+        ui::setPanelLeft(panel, app.WindowLeft);
+    if (app.WindowTop != 0)
+        ui::setPanelTop(panel, app.WindowTop);
+}
+
+} // namespace
+
+int startPanel(AppState &app, const std::string &commandLine, const std::string &uirPath, std::string *error)
+{
+    app.bsdpanel = ui::loadPanel(uirPath, ctrl::kPanelName, callbackTable(), &app, error);
+    if (app.bsdpanel < 0)
+        return -1;
+    const int panel = app.bsdpanel;
+#if TAVR_SIMULATED_CHASSIS
+    ui::setPanelTitle(panel, ui::panelTitle(panel) + kSimulatedMark);
+#endif
+
+    app.CMD_ACTIVE = commandLine.empty() ? 0 : 1;
+    app.TavrinStateFile = stateFileName(commandLine);
+    ui::recallPanelState(panel, app.TavrinStateFile, 0); // a missing or foreign file leaves the defaults
+    applyCommandLine(app, commandLine);
+    restoreWindowPosition(app);
+    ui::setText(panel, ctrl::VERSION, kVersionText);
+    ui::displayPanel(panel);
+    ui::setText(panel, ctrl::MSGBOX, " searching cards ");
+    DiscoverCards(app);
+    markRecalledSettings(app);
+    ui::processDrawEvents(panel);
+    return 0;
+}
+
+void markRecalledSettings(AppState &app)
+{
+    const int panel = app.bsdpanel;
+    for (int k = 1; k <= kCardPositions; ++k) {
+        if (!app.card(k).cardFound)
+            continue;
+        const int first = channel_map::firstChannelOf(k);
+        for (int n = first; n < first + kChannelsPerCard; ++n)
+            if (ui::getInt(panel, channel_map::controlOf(n, Role::Enable)) != 0)
+                ui::setDimmed(panel, channel_map::controlOf(n, Role::Enable), true);
+        for (int n = first; n < first + kChannelsPerCard; ++n)
+            if (ui::getInt(panel, channel_map::controlOf(n, Role::CurrentSink)) > 0)
+                ui::setDimmed(panel, channel_map::controlOf(n, Role::CurrentSink), true);
+        for (int n = first; n < first + kChannelsPerCard; ++n)
+            if (ui::getDouble(panel, channel_map::controlOf(n, Role::Voltage)) > 0.0) // NaN is not above 0
+                ui::setDimmed(panel, channel_map::controlOf(n, Role::Voltage), true);
+    }
+}

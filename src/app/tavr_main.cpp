@@ -1,0 +1,56 @@
+#include "app/tavr_main.h"
+
+#include "app/app_state.h"
+#include "app/command_line.h"
+#include "app/startup.h"
+#include "panel/ui.h"
+
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Qt ends the process on its own when it finds no display; tell the operator
+// plainly instead, and end with the toolkit's failure result.
+bool displayAvailable()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return true;
+    return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
+} // namespace
+
+int tavr_main(int argc, char **argv)
+{
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    if (commandLine.exit) {
+        std::fputs(commandLine.output.c_str(), commandLine.status == 0 ? stdout : stderr);
+        return commandLine.status;
+    }
+
+    AppState app; // every flag and card position starts cleared
+
+    if (!displayAvailable()) {
+        std::fputs("tavr: no display to show the panel on (DISPLAY is not set).\n"
+                   "To run without one, set QT_QPA_PLATFORM=offscreen.\n",
+                   stderr);
+        return -1;
+    }
+    int toolkitArgc = 1; // the arguments are ours: Qt sees only the program name
+    QApplication application(toolkitArgc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::string uir = QDir(QApplication::applicationDirPath()).filePath("tavr.uir").toStdString();
+    std::string error;
+    if (startPanel(app, commandLine.text, uir, &error) < 0) {
+        std::fprintf(stderr, "tavr: %s\n", error.c_str());
+        return -1;
+    }
+    ui::runUserInterface();
+    ui::discardPanel(app.bsdpanel);
+    return 0;
+}

@@ -1,0 +1,16 @@
+// The program's popups: modal dialogs over the panel window.
+#pragma once
+
+#include "panel/popups.h"
+
+class QWidget;
+
+namespace panel {
+
+class DialogPopups : public ui::PopupPresenter {
+public:
+    void message(const std::string &title, const std::string &text) override;
+    int confirm(const std::string &title, const std::string &text) override;
+};
+
+} // namespace panel

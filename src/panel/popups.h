@@ -1,0 +1,22 @@
+// The one seam every popup goes through. The program shows dialogs; tests
+// install a presenter that answers from a script and records what was asked.
+#pragma once
+
+#include <string>
+
+namespace ui {
+
+class PopupPresenter {
+public:
+    virtual ~PopupPresenter() = default;
+    // A message with one button; returns when the operator has closed it.
+    virtual void message(const std::string &title, const std::string &text) = 0;
+    // "yes" / "no": 1 for "yes", 2 for "no", 0 when closed any other way.
+    virtual int confirm(const std::string &title, const std::string &text) = 0;
+};
+
+// nullptr restores the dialogs of the program.
+void setPopupPresenter(PopupPresenter *presenter);
+PopupPresenter *popupPresenter();
+
+} // namespace ui

@@ -1,0 +1,147 @@
+#include "panel/toolkit.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QFileInfo>
+
+namespace panel {
+
+Toolkit &Toolkit::instance()
+{
+    static Toolkit toolkit;
+    return toolkit;
+}
+
+int Toolkit::load(const std::string &path, const std::string &panelName, const ui::CallbackTable &callbacks,
+                  void *callbackData, std::string *error)
+{
+    const QString file = QString::fromStdString(path);
+    const auto report = [error](const QString &why, int result) {
+        if (error)
+            *error = why.toStdString();
+        return result;
+    };
+    if (!QFileInfo::exists(file))
+        return report(QString("panel definition %1 not found").arg(file), ui::kLoadFileMissing);
+    QString why;
+    std::optional<PanelDef> def = loadPanelDefinition(file, QString::fromStdString(panelName), &why);
+    if (!def)
+        return report(why, ui::kLoadInvalid);
+
+    std::map<int, ui::Callback> resolved;
+    for (const ControlDef &c : def->controls) {
+        if (c.callback.isEmpty())
+            continue;
+        const auto found = callbacks.find(c.callback.toStdString());
+        if (found == callbacks.end() || !found->second)
+            return report(QString("%1: control %2 names the unknown callback %3").arg(file, c.constant, c.callback),
+                          ui::kLoadUnknownCallback);
+        resolved[c.id] = found->second;
+    }
+    const int handle = nextHandle_++;
+    panels_[handle] = std::make_unique<PanelWindow>(handle, std::move(*def), std::move(resolved), callbackData);
+    return handle;
+}
+
+void Toolkit::discard(int handle)
+{
+    if (lastDisplayed_ == handle)
+        lastDisplayed_ = 0;
+    pendingCommits_.erase(std::remove_if(pendingCommits_.begin(), pendingCommits_.end(),
+                                         [handle](const auto &p) { return p.first == handle; }),
+                          pendingCommits_.end());
+    panels_.erase(handle);
+}
+
+PanelWindow *Toolkit::panel(int handle) const
+{
+    const auto found = panels_.find(handle);
+    return found == panels_.end() ? nullptr : found->second.get();
+}
+
+Control *Toolkit::control(int handle, int id) const
+{
+    PanelWindow *window = panel(handle);
+    Control *c = window ? window->control(id) : nullptr;
+    if (!c)
+        qWarning("tavr: no control %d on panel %d", id, handle);
+    return c;
+}
+
+QWidget *Toolkit::popupParent() const { return panel(lastDisplayed_); }
+
+void Toolkit::operatorCommit(int handle, int id)
+{
+    if (depth_ > 0) {
+        pendingCommits_.emplace_back(handle, id);
+        return;
+    }
+    dispatchCommit(handle, id);
+}
+
+void Toolkit::dispatchCommit(int handle, int id)
+{
+    const PanelWindow *window = panel(handle);
+    const Control *c = window ? window->control(id) : nullptr;
+    if (!c || c->isDimmed())
+        return;
+    invoke(handle, id, ui::kCommit);
+}
+
+void Toolkit::deliverTimerTick(int handle, int id)
+{
+    if (!loopActive_ || depth_ > 0 || popups_ > 0)
+        return;
+    if (!ui::isTimerEnabled(handle, id))
+        return;
+    invoke(handle, id, ui::kTimerTick);
+}
+
+void Toolkit::invoke(int handle, int id, int event)
+{
+    const PanelWindow *window = panel(handle);
+    const ui::Callback callback = window ? window->callbackOf(id) : nullptr;
+    if (!callback)
+        return;
+    ++depth_;
+    callback(handle, id, event, window->callbackData(), 0, 0);
+    --depth_;
+    if (depth_ == 0)
+        runPendingCommits();
+}
+
+void Toolkit::runPendingCommits()
+{
+    while (depth_ == 0 && !pendingCommits_.empty()) {
+        const auto [handle, id] = pendingCommits_.front();
+        pendingCommits_.pop_front();
+        dispatchCommit(handle, id);
+    }
+}
+
+int Toolkit::run()
+{
+    if (quitRequested_) {
+        quitRequested_ = false;
+        return 0;
+    }
+    QEventLoop loop;
+    loop_ = &loop;
+    loopActive_ = true;
+    runPendingCommits();
+    if (!quitRequested_)
+        loop.exec();
+    loopActive_ = false;
+    loop_ = nullptr;
+    quitRequested_ = false;
+    return 0;
+}
+
+void Toolkit::quit()
+{
+    quitRequested_ = true;
+    if (loop_)
+        loop_->exit(0);
+}
+
+} // namespace panel

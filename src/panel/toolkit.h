@@ -1,0 +1,70 @@
+// The process-wide side of the panel API: loaded panels, the dispatch of
+// operator commits and timer ticks to callbacks, and the event loop.
+//
+// One callback runs at a time. A timer tick is dispatched only while the event
+// loop runs, no callback is running and no popup is open; otherwise it is
+// dropped, not queued. An operator commit that arrives while a callback runs
+// (a field losing focus to a popup, the close box) waits until that callback
+// has returned. A dimmed control takes no commit from the operator.
+#pragma once
+
+#include "panel/panel_window.h"
+#include "panel/ui.h"
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <utility>
+
+class QEventLoop;
+
+namespace panel {
+
+class Toolkit {
+public:
+    static Toolkit &instance();
+
+    int load(const std::string &path, const std::string &panelName, const ui::CallbackTable &callbacks,
+             void *callbackData, std::string *error);
+    void discard(int handle);
+    PanelWindow *panel(int handle) const;
+    // The control, or nullptr (with a warning: it is a programming error).
+    Control *control(int handle, int id) const;
+    // The window popups belong to: the most recently displayed panel.
+    QWidget *popupParent() const;
+    void displayed(int handle) { lastDisplayed_ = handle; }
+
+    // Entry points of the widgets and timers.
+    void operatorCommit(int handle, int id);
+    void deliverTimerTick(int handle, int id);
+
+    bool callbackRunning() const { return depth_ > 0; }
+    // Popups hold back timer ticks while they are open.
+    void popupOpened() { ++popups_; }
+    void popupClosed() { --popups_; }
+
+    int run();
+    void quit();
+    bool quitRequested() const { return quitRequested_; }
+    bool loopActive() const { return loopActive_; }
+    // Lets a test stand where the event loop would be running.
+    void setLoopActive(bool active) { loopActive_ = active; }
+
+private:
+    Toolkit() = default;
+    void dispatchCommit(int handle, int id);
+    void invoke(int handle, int id, int event);
+    void runPendingCommits();
+
+    std::map<int, std::unique_ptr<PanelWindow>> panels_;
+    int nextHandle_ = 1;
+    int lastDisplayed_ = 0;
+    int depth_ = 0;
+    int popups_ = 0;
+    bool loopActive_ = false;
+    bool quitRequested_ = false;
+    QEventLoop *loop_ = nullptr;
+    std::deque<std::pair<int, int>> pendingCommits_;
+};
+
+} // namespace panel

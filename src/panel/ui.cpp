@@ -1,0 +1,264 @@
+// The panel API on Qt widgets.
+#include "panel/ui.h"
+
+#include "panel/dialog_popups.h"
+#include "panel/panel_state_file.h"
+#include "panel/popups.h"
+#include "panel/timer_control.h"
+#include "panel/toolkit.h"
+
+#include <QDebug>
+#include <QGuiApplication>
+#include <QScreen>
+#include <charconv>
+
+namespace ui {
+
+namespace {
+
+using panel::Control;
+using panel::Toolkit;
+
+Control *find(int panel, int control) { return Toolkit::instance().control(panel, control); }
+
+QString qt(const std::string &s) { return QString::fromStdString(s); }
+
+PopupPresenter *&installedPresenter()
+{
+    static PopupPresenter *presenter = nullptr;
+    return presenter;
+}
+
+// Counts an open popup for the dispatch of timer ticks.
+class PopupScope {
+public:
+    PopupScope() { Toolkit::instance().popupOpened(); }
+    ~PopupScope() { Toolkit::instance().popupClosed(); }
+    PopupScope(const PopupScope &) = delete;
+    PopupScope &operator=(const PopupScope &) = delete;
+};
+
+} // namespace
+
+int loadPanel(const std::string &path, const std::string &panelName, const CallbackTable &callbacks,
+              void *callbackData, std::string *error)
+{
+    return Toolkit::instance().load(path, panelName, callbacks, callbackData, error);
+}
+
+void discardPanel(int panel) { Toolkit::instance().discard(panel); }
+
+void displayPanel(int panel)
+{
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel)) {
+        window->show();
+        window->raise();
+        Toolkit::instance().displayed(panel);
+    }
+}
+
+int runUserInterface() { return Toolkit::instance().run(); }
+void quitUserInterface() { Toolkit::instance().quit(); }
+bool userInterfaceQuitRequested() { return Toolkit::instance().quitRequested(); }
+
+int32_t getInt(int panel, int control)
+{
+    const Control *c = find(panel, control);
+    return c ? c->value().toInt() : 0;
+}
+
+double getDouble(int panel, int control)
+{
+    const Control *c = find(panel, control);
+    return c ? c->value().toDouble() : 0.0;
+}
+
+std::string getText(int panel, int control)
+{
+    const Control *c = find(panel, control);
+    return c ? c->value().toString().toStdString() : std::string();
+}
+
+void setInt(int panel, int control, int32_t value)
+{
+    if (Control *c = find(panel, control))
+        c->setValue(value);
+}
+
+void setDouble(int panel, int control, double value)
+{
+    if (Control *c = find(panel, control))
+        c->setValue(value);
+}
+
+void setText(int panel, int control, const std::string &text)
+{
+    if (Control *c = find(panel, control))
+        c->setValue(qt(text));
+}
+
+void resetTextBox(int panel, int control, const std::string &text)
+{
+    if (Control *c = find(panel, control))
+        c->replaceValue(qt(text));
+}
+
+bool isDimmed(int panel, int control)
+{
+    const Control *c = find(panel, control);
+    return c && c->isDimmed();
+}
+
+void setDimmed(int panel, int control, bool dimmed)
+{
+    if (Control *c = find(panel, control))
+        c->setDimmed(dimmed);
+}
+
+bool isVisible(int panel, int control)
+{
+    const Control *c = find(panel, control);
+    return c && c->isVisible();
+}
+
+void setVisible(int panel, int control, bool visible)
+{
+    if (Control *c = find(panel, control))
+        c->setVisible(visible);
+}
+
+std::string constantName(int panel, int control)
+{
+    const Control *c = find(panel, control);
+    return c ? c->def().constant.toStdString() : std::string();
+}
+
+bool isTimerEnabled(int panel, int control)
+{
+    const auto *timer = dynamic_cast<const panel::TimerControl *>(find(panel, control));
+    return timer && timer->isEnabled();
+}
+
+void setTimerEnabled(int panel, int control, bool enabled)
+{
+    if (auto *timer = dynamic_cast<panel::TimerControl *>(find(panel, control)))
+        timer->setEnabled(enabled);
+}
+
+int panelLeft(int panel)
+{
+    const panel::PanelWindow *window = Toolkit::instance().panel(panel);
+    return window ? window->left() : 0;
+}
+
+int panelTop(int panel)
+{
+    const panel::PanelWindow *window = Toolkit::instance().panel(panel);
+    return window ? window->top() : 0;
+}
+
+void setPanelLeft(int panel, int left)
+{
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
+        window->setLeft(left);
+}
+
+void setPanelTop(int panel, int top)
+{
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
+        window->setTop(top);
+}
+
+bool panelPositionOnScreen(int panel, int left, int top)
+{
+    const panel::PanelWindow *window = Toolkit::instance().panel(panel);
+    if (!window)
+        return false;
+    // The title bar's first part must be reachable to move the window back.
+    const QRect grip(left, top, qMin(window->width(), 200), 40);
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect seen = screen->availableGeometry().intersected(grip);
+        if (seen.width() >= 40 && seen.height() >= 20)
+            return true;
+    }
+    return false;
+}
+
+std::string panelTitle(int panel)
+{
+    const panel::PanelWindow *window = Toolkit::instance().panel(panel);
+    return window ? window->windowTitle().toStdString() : std::string();
+}
+
+void setPanelTitle(int panel, const std::string &title)
+{
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
+        window->setWindowTitle(qt(title));
+}
+
+void processDrawEvents(int panel)
+{
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel); window && window->isVisible())
+        window->repaint();
+}
+
+void setPopupPresenter(PopupPresenter *presenter) { installedPresenter() = presenter; }
+
+PopupPresenter *popupPresenter()
+{
+    static panel::DialogPopups dialogs;
+    PopupPresenter *installed = installedPresenter();
+    return installed ? installed : &dialogs;
+}
+
+void messagePopup(const std::string &title, const std::string &text)
+{
+    const PopupScope open;
+    popupPresenter()->message(title, text);
+}
+
+int confirmPopup(const std::string &title, const std::string &text)
+{
+    const PopupScope open;
+    return popupPresenter()->confirm(title, text);
+}
+
+int savePanelState(int panel, const std::string &path, int slot)
+{
+    const panel::PanelWindow *window = Toolkit::instance().panel(panel);
+    return window ? panel::saveState(*window, qt(path), slot) : panel::kStateWriteFailed;
+}
+
+int recallPanelState(int panel, const std::string &path, int slot)
+{
+    panel::PanelWindow *window = Toolkit::instance().panel(panel);
+    return window ? panel::recallState(*window, qt(path), slot) : panel::kStateUnreadable;
+}
+
+} // namespace ui
+
+namespace ui {
+
+std::string leftCharacters(const std::string &text, std::size_t count)
+{
+    std::size_t i = 0;
+    for (std::size_t chars = 0; i < text.size() && chars < count; ++chars) {
+        ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            ++i; // continuation bytes belong to the same character
+    }
+    return text.substr(0, i);
+}
+
+} // namespace ui
+
+namespace ui {
+
+std::string fixed(double value, int decimals)
+{
+    char buffer[400]; // room for the longest double written in full
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return ec == std::errc() ? std::string(buffer, end) : std::string("?");
+}
+
+} // namespace ui

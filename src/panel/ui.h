@@ -1,0 +1,104 @@
+// The panel API the application logic is written against.
+//
+// Panels are addressed by handle and controls by identifier (panel/control_ids.h).
+// The implementation maps this onto Qt widgets; nothing here exposes Qt, so the
+// logic layers stay free of it. Rules the implementation keeps:
+//  - one callback at a time; a timer tick that falls due while a callback (or a
+//    popup it opened) runs is dropped;
+//  - setting a value from code never runs the control's callback;
+//  - setting the value of a text box APPENDS the text, exactly as given;
+//  - dimmed means the operator cannot change the control.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace ui {
+
+// Events a callback receives.
+enum Event : int {
+    kCommit = 1,    // the operator changed a value or pressed a button
+    kTimerTick = 2, // a timer control's interval elapsed
+};
+
+using Callback = int (*)(int panel, int control, int event, void *callbackData, int eventData1,
+                         int eventData2);
+
+// Callback names of the panel definition, resolved at load.
+using CallbackTable = std::map<std::string, Callback>;
+
+// Load results below zero.
+enum LoadError : int {
+    kLoadFileMissing = -1,
+    kLoadInvalid = -2,
+    kLoadNoSuchPanel = -3,
+    kLoadUnknownCallback = -4,
+};
+
+// Loads panel `panelName` from the definition file at `path`. Every control's
+// callback receives `callbackData`. Returns the panel handle (> 0) or a LoadError;
+// `error`, when given, receives a readable reason.
+int loadPanel(const std::string &path, const std::string &panelName, const CallbackTable &callbacks,
+              void *callbackData, std::string *error = nullptr);
+void discardPanel(int panel);
+void displayPanel(int panel);
+
+// Runs the event loop until quitUserInterface() is called from a callback.
+int runUserInterface();
+void quitUserInterface();
+bool userInterfaceQuitRequested();
+
+// Values. Numeric controls hold a double or a 32-bit integer; toggles and LEDs
+// hold 0 or 1; text fields, text messages and the text box hold text (UTF-8).
+int32_t getInt(int panel, int control);
+double getDouble(int panel, int control);
+std::string getText(int panel, int control);
+void setInt(int panel, int control, int32_t value);
+void setDouble(int panel, int control, double value);
+void setText(int panel, int control, const std::string &text); // text box: appends
+void resetTextBox(int panel, int control, const std::string &text);
+
+// Attributes.
+bool isDimmed(int panel, int control);
+void setDimmed(int panel, int control, bool dimmed);
+bool isVisible(int panel, int control);
+void setVisible(int panel, int control, bool visible);
+std::string constantName(int panel, int control);
+bool isTimerEnabled(int panel, int control);
+void setTimerEnabled(int panel, int control, bool enabled);
+int panelLeft(int panel);
+int panelTop(int panel);
+void setPanelLeft(int panel, int left);
+void setPanelTop(int panel, int top);
+// Whether the panel placed at left/top would show on some screen.
+bool panelPositionOnScreen(int panel, int left, int top);
+std::string panelTitle(int panel);
+void setPanelTitle(int panel, const std::string &title);
+
+// Repaints the panel at once. Never dispatches input or timer ticks.
+void processDrawEvents(int panel);
+
+// Popups. Both wait for the operator and go through the popup seam (popups.h).
+void messagePopup(const std::string &title, const std::string &text);
+// Returns 1 when the operator chose "yes" (the first button), 2 for "no",
+// and 0 when the popup was closed any other way.
+int confirmPopup(const std::string &title, const std::string &text);
+
+// Panel state file: every control value, keyed by constant name, under `slot`.
+// Return 0 on success, negative on failure; neither reports anything.
+int savePanelState(int panel, const std::string &path, int slot);
+int recallPanelState(int panel, const std::string &path, int slot);
+
+} // namespace ui
+
+namespace ui {
+
+// The first `count` characters of a UTF-8 panel text, never splitting one.
+std::string leftCharacters(const std::string &text, std::size_t count);
+
+// A double with `decimals` digits after the point, whatever the locale.
+std::string fixed(double value, int decimals);
+
+} // namespace ui

@@ -1,0 +1,80 @@
+// Quit: the one orderly end. Every found card gets sink current 0 and its
+// outputs off through the channel callbacks and is closed; the panel is
+// cleared for saving, its state saved, and the event loop ended. The sink
+// setpoints are kept for the next run: put back into their controls, dimmed.
+#include "app/app_state.h"
+#include "channels/channel_callbacks.h"
+#include "channels/channel_map.h"
+#include "driver/status/korda_err.h"
+#include "panel/ui.h"
+#include "settings/settings_callbacks.h"
+
+#include <cstdio>
+
+using channel_map::Role;
+
+namespace {
+
+void switchOffChannel(AppState &app, int panel, int n, void *callbackData, int eventData1, int eventData2)
+{
+    const int sink = channel_map::controlOf(n, Role::CurrentSink);
+    app.sink_value = ui::getInt(panel, sink);
+    ui::setInt(panel, sink, 0);
+    ctrl_current_sink(panel, sink, ui::kCommit, callbackData, eventData1, eventData2);
+    if (app.sink_value > 0) {
+        ui::setInt(panel, sink, app.sink_value);
+        ui::setDimmed(panel, sink, true);
+    }
+    const int enable = channel_map::controlOf(n, Role::Enable);
+    ui::setInt(panel, enable, 0);
+    ctrl_enable(panel, enable, ui::kCommit, callbackData, eventData1, eventData2);
+}
+
+// What the state file must not keep: lamps, identities, the interlock-message
+// switch and the message box; and where the window stands.
+void prepareForSaving(AppState &app, int panel)
+{
+    for (int k = 1; k <= kCardPositions; ++k)
+        ui::setInt(panel, channel_map::positionControls(k).interlock, 0);
+    for (int k = 1; k <= kCardPositions; ++k)
+        ui::setText(panel, channel_map::positionControls(k).module, "");
+    ui::setInt(panel, ctrl::INTERLOCK_MSG, 0);
+    app.WindowLeft = ui::panelLeft(panel);
+    ui::setInt(panel, ctrl::LEFT, app.WindowLeft);
+    app.WindowTop = ui::panelTop(panel);
+    ui::setInt(panel, ctrl::TOP, app.WindowTop);
+    ui::resetTextBox(panel, ctrl::MSGBOX, "");
+    ui::processDrawEvents(panel);
+}
+
+} // namespace
+
+int quit(int panel, int, int event, void *callbackData, int eventData1, int eventData2)
+{
+    AppState &app = *static_cast<AppState *>(callbackData);
+    if (event != ui::kCommit || app.quitting)
+        return 0;
+    app.quitting = true;
+
+    ui::setTimerEnabled(panel, ctrl::TIMER, false);
+    ui::setText(panel, ctrl::MSGBOX, "\nprogram terminating...");
+    for (int k = 1; k <= kCardPositions; ++k) {
+        if (!app.card(k).cardFound)
+            continue;
+        for (int n = channel_map::firstChannelOf(k); n < channel_map::firstChannelOf(k) + kChannelsPerCard; ++n) {
+            switchOffChannel(app, panel, n, callbackData, eventData1, eventData2);
+            if (n == 1)
+                ui::processDrawEvents(panel);
+        }
+        KORDA_CHECK(app, KORDA_CloseSpecifiedCard(app.sessionID, app.card(k).Card));
+        ui::processDrawEvents(panel);
+    }
+    prepareForSaving(app, panel);
+    // A failed save ends the program all the same; the operator learns of it
+    // on standard error rather than finding old settings at the next start.
+    if (ui::savePanelState(panel, app.TavrinStateFile, 0) != 0)
+        std::fprintf(stderr, "tavr: the panel state could not be saved to %s\n", app.TavrinStateFile.c_str());
+    ui::setText(panel, ctrl::MSGBOX, "done\n");
+    ui::quitUserInterface();
+    return 0;
+}

@@ -1,0 +1,66 @@
+// Boots the whole panel in-process, as the program does, on the simulated
+// chassis, in a fresh working directory with scripted popups; then acts as the
+// operator does and reads what the operator and the cards see.
+#pragma once
+
+#include "app/app_state.h"
+#include "panel/control_ids.h"
+#include "support/scripted_popups.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+class PanelHarness {
+public:
+    // `scenario`: simulator scenario JSON; empty for the built-in chassis.
+    explicit PanelHarness(const std::string &scenario = {});
+    ~PanelHarness();
+    PanelHarness(const PanelHarness &) = delete;
+    PanelHarness &operator=(const PanelHarness &) = delete;
+
+    // Writes a file into the working directory before start (a state file).
+    void writeFile(const QString &name, const QByteArray &content) const;
+    QByteArray readFile(const QString &name) const;
+    QString path(const QString &name) const;
+
+    // Runs the start-up sequence; returns its result (0 or -1).
+    int start(const std::string &commandLine = {});
+    // From here on timer ticks are dispatched, as in the event loop.
+    void enterEventLoop();
+
+    int panel() const { return app.bsdpanel; }
+    QWidget *widget(int control) const; // the control's input widget
+
+    // What the operator sees.
+    std::string messageBox() const;
+    int32_t intValue(int control) const;
+    double doubleValue(int control) const;
+    std::string text(int control) const;
+    bool dimmed(int control) const;
+    bool visible(int control) const;
+
+    // What the operator does.
+    void type(int control, const QString &text);   // select all, type, Enter
+    void typeWithoutEnter(int control, const QString &text);
+    void stepUp(int control);                      // a click on the up arrow
+    void stepDown(int control);
+    void press(int control);                       // a click on a button or switch
+    void tick();                                   // the timer's interval elapsed
+
+    // What the cards were told: the simulator's trace since start, or since
+    // clearTrace(). `call` filters by function name.
+    std::vector<QJsonObject> trace(const std::string &call = {}) const;
+    void clearTrace() const;
+
+    AppState app;
+    ScriptedPopups popups;
+
+private:
+    QTemporaryDir dir_;
+    QString previousDir_;
+};

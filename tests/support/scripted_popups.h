@@ -1,0 +1,29 @@
+// A popup presenter for tests: records every popup and answers from a script.
+#pragma once
+
+#include "panel/popups.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct ShownPopup {
+    std::string kind; // "message" or "confirm"
+    std::string title;
+    std::string text;
+};
+
+class ScriptedPopups : public ui::PopupPresenter {
+public:
+    std::vector<ShownPopup> shown;
+    // Answers for confirmations, in order; "no" (2) once they run out.
+    std::deque<int> confirmAnswers;
+    // Runs while a popup is open, as the operator or the timer might.
+    std::function<void(const ShownPopup &)> whileOpen;
+
+    void message(const std::string &title, const std::string &text) override;
+    int confirm(const std::string &title, const std::string &text) override;
+
+    std::vector<ShownPopup> withTitle(const std::string &title) const;
+};
