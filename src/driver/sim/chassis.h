@@ -21,7 +21,7 @@ struct Card {
     std::string model;
     std::string identity;
     std::array<SubUnit, kSubUnits> subs{};
-    std::vector<InterlockSpec> interlockWindows;
+    std::vector<InterlockWindow> interlockWindows;
     uint64_t interlockReads = 0;
     KordaSession openBy = 0; // 0: free
     KordaCard number = 0;    // in the session that opened it

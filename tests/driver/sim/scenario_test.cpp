@@ -71,12 +71,14 @@ TEST_F(SimScenario, ScenarioReplacesTheBuiltinChassis)
 TEST_F(SimScenario, InvalidScenariosAreRefusedWithTheReasonAndNeverFallBack)
 {
     const std::string card = R"({"bus": 1, "slot": 2, "serial": "300001", "model": "m"})";
-    const auto chassis = [&](const std::string &cards) {
-        return R"({"chassis": [{"address": "PXI", "cards": [)" + cards + "]}]";
+    const auto cards = [](const std::string &list, const std::string &rest = "") {
+        return R"({"chassis": [{"address": "PXI", "cards": [)" + list + "]}]" + rest + "}";
     };
+    const auto one = [&](const std::string &fields) { return cards("{" + fields + "}"); };
     const auto with = [&](const std::string &key, const std::string &value) {
-        return chassis(card) + R"(, ")" + key + R"(": )" + value + "}";
+        return cards(card, R"(, ")" + key + R"(": )" + value);
     };
+    const auto fault = [&](const std::string &rule) { return with("faults", "[{" + rule + "}]"); };
     struct Case {
         std::string scenario;
         std::string reason;
@@ -90,29 +92,30 @@ TEST_F(SimScenario, InvalidScenariosAreRefusedWithTheReasonAndNeverFallBack)
         {R"({"chassis": [{"cards": []}]})", "chassis[0]: missing \"address\""},
         {R"({"chassis": [{"address": ""}]})", "chassis[0].address: must not be empty"},
         {R"({"chassis": [{"address": "PXI"}, {"address": "PXI"}]})", "chassis[1].address: \"PXI\" is the address"},
-        {chassis(card + "," + card) + "}", "chassis[0].cards[1]: bus 1 slot 2 already holds a card"},
-        {chassis(R"({"bus": 1, "slot": 3, "serial": "1", "model": "m"}, {"bus": 1, "slot": 4, "serial": "1", "model": "m"})") + "}",
-         "chassis[0].cards[1]: serial \"1\" already used"},
-        {chassis(R"({"bus": "1", "slot": 2, "serial": "1", "model": "m"})") + "}", "chassis[0].cards[0].bus: must be an integer"},
-        {chassis(R"({"bus": 0, "slot": 2, "serial": "1", "model": "m"})") + "}", "cards[0].bus: must be an integer from 1"},
-        {chassis(R"({"bus": 1, "slot": 2.5, "serial": "1", "model": "m"})") + "}", "cards[0].slot: must be an integer"},
-        {chassis(R"({"bus": 1, "slot": 2, "serial": "", "model": "m"})") + "}", "cards[0].serial: must not be empty"},
-        {chassis(R"({"bus": 1, "slot": 2, "serial": "1"})") + "}", "cards[0]: missing \"model\""},
-        {chassis(R"({"bus": 1, "slot": 2, "serial": "1", "model": "m", "identiy": "x"})") + "}", "unknown key \"identiy\""},
+        {cards(card + "," + card), "chassis[0].cards[1]: bus 1 slot 2 already holds a card"},
+        {cards(card + R"(, {"bus": 1, "slot": 4, "serial": "300001", "model": "m"})"),
+         "chassis[0].cards[1]: serial \"300001\" already used"},
+        {one(R"("bus": "1", "slot": 2, "serial": "1", "model": "m")"), "chassis[0].cards[0].bus: must be an integer"},
+        {one(R"("bus": 0, "slot": 2, "serial": "1", "model": "m")"), "cards[0].bus: must be an integer from 1"},
+        {one(R"("bus": 1, "slot": 2.5, "serial": "1", "model": "m")"), "cards[0].slot: must be an integer"},
+        {one(R"("bus": 1, "slot": 2, "serial": "", "model": "m")"), "cards[0].serial: must not be empty"},
+        {one(R"("bus": 1, "slot": 2, "serial": "1")"), "cards[0]: missing \"model\""},
+        {one(R"("bus": 1, "slot": 2, "serial": "1", "model": "m", "identiy": "x")"), "unknown key \"identiy\""},
         {with("latency_ms", "-1"), "latency_ms: must be a number"},
         {with("latency_ms", "\"5\""), "latency_ms: must be a number"},
-        {with("faults", R"([{"call": "KORDA_BattSetVoltage", "nth": -1, "status": 8}])"), "faults[0].nth: must be an integer from 1"},
-        {with("faults", R"([{"call": "KORDA_BattSetVoltage", "nth": 0, "status": 8}])"), "faults[0].nth"},
-        {with("faults", R"([{"call": "KORDA_BattSetVoltage", "times": -1, "status": 8}])"), "faults[0].times"},
-        {with("faults", R"([{"call": "KORDA_BattSetVoltage"}])"), "faults[0]: missing \"status\""},
-        {with("faults", R"([{"call": "KORDA_BattSetVoltage", "status": 0}])"), "faults[0].status: must not be 0"},
-        {with("faults", R"([{"call": "KORDA_BattSetVoltag", "status": 8}])"), "unknown call \"KORDA_BattSetVoltag\""},
-        {with("faults", R"([{"call": "KORDA_ErrorCodeToMessage", "status": 8}])"), "cannot be failed"},
-        {with("faults", R"([{"call": "*", "serial": "300009", "status": 8}])"), "no card has serial \"300009\""},
-        {with("faults", R"([{"call": "VESTRA_Connect", "serial": "300001", "status": 8}])"), "addresses no card"},
-        {with("faults", R"([{"call": "KORDA_ClearCard", "sub": 1, "status": 8}])"), "takes no sub-unit"},
-        {with("faults", R"([{"call": "*", "sub": 7, "status": 8}])"), "faults[0].sub: must be an integer from 1 to 6"},
-        {with("faults", R"([{"call": "*", "status": 8, "serail": "300001"}])"), "faults[0]: unknown key \"serail\""},
+        {fault(R"("call": "KORDA_BattSetVoltage", "nth": -1, "status": 8)"),
+         "faults[0].nth: must be an integer of at least 1"},
+        {fault(R"("call": "KORDA_BattSetVoltage", "nth": 0, "status": 8)"), "faults[0].nth"},
+        {fault(R"("call": "KORDA_BattSetVoltage", "times": -1, "status": 8)"), "faults[0].times"},
+        {fault(R"("call": "KORDA_BattSetVoltage")"), "faults[0]: missing \"status\""},
+        {fault(R"("call": "KORDA_BattSetVoltage", "status": 0)"), "faults[0].status: must not be 0"},
+        {fault(R"("call": "KORDA_BattSetVoltag", "status": 8)"), "unknown call \"KORDA_BattSetVoltag\""},
+        {fault(R"("call": "KORDA_ErrorCodeToMessage", "status": 8)"), "cannot be failed"},
+        {fault(R"("call": "*", "serial": "300009", "status": 8)"), "no card has serial \"300009\""},
+        {fault(R"("call": "VESTRA_Connect", "serial": "300001", "status": 8)"), "addresses no card"},
+        {fault(R"("call": "KORDA_ClearCard", "sub": 1, "status": 8)"), "takes no sub-unit"},
+        {fault(R"("call": "*", "sub": 7, "status": 8)"), "faults[0].sub: must be an integer from 1 to 6"},
+        {fault(R"("call": "*", "status": 8, "serail": "300001")"), "faults[0]: unknown key \"serail\""},
         {with("interlock", R"([{"serial": "300001", "reads": -1}])"), "interlock[0].reads"},
         {with("interlock", R"([{"from_read": 2}])"), "interlock[0]: missing \"serial\""},
     };
