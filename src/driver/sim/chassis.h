@@ -2,7 +2,9 @@
 #ifndef TAVR_DRIVER_SIM_CHASSIS_H
 #define TAVR_DRIVER_SIM_CHASSIS_H
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
