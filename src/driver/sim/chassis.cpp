@@ -11,7 +11,7 @@ namespace korda_sim {
 int32_t Card::readInterlock()
 {
     ++interlockReads;
-    for (const InterlockSpec &w : interlockWindows)
+    for (const InterlockWindow &w : interlockWindows)
         if (inWindow(interlockReads, w.fromRead, w.reads))
             return 0;
     return 1;
@@ -19,16 +19,16 @@ int32_t Card::readInterlock()
 
 World::World(const Scenario &scenario)
 {
-    for (const ChassisSpec &spec : scenario.chassis) {
-        Chassis chassis{spec.address, {}};
-        for (const CardSpec &c : spec.cards) {
+    for (const ChassisDef &def : scenario.chassis) {
+        Chassis chassis{def.address, {}};
+        for (const CardDef &c : def.cards) {
             Card card;
             card.bus = c.bus;
             card.slot = c.slot;
             card.serial = c.serial;
             card.model = c.model;
             card.identity = c.identity.value_or(identityText(c.model, c.serial));
-            for (const InterlockSpec &w : scenario.interlock)
+            for (const InterlockWindow &w : scenario.interlock)
                 if (w.serial == c.serial)
                     card.interlockWindows.push_back(w);
             chassis.cards.push_back(std::move(card));

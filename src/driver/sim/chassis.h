@@ -2,7 +2,9 @@
 #ifndef TAVR_DRIVER_SIM_CHASSIS_H
 #define TAVR_DRIVER_SIM_CHASSIS_H
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +23,7 @@ struct Card {
     std::string model;
     std::string identity;
     std::array<SubUnit, kSubUnits> subs{};
-    std::vector<InterlockSpec> interlockWindows;
+    std::vector<InterlockWindow> interlockWindows;
     uint64_t interlockReads = 0;
     KordaSession openBy = 0; // 0: free
     KordaCard number = 0;    // in the session that opened it

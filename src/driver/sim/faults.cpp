@@ -2,26 +2,26 @@
 
 namespace korda_sim {
 
-FaultInjector::FaultInjector(const std::vector<FaultSpec> &rules)
+FaultInjector::FaultInjector(const std::vector<FaultRule> &rules)
 {
-    for (const FaultSpec &spec : rules)
-        rules_.push_back({spec, 0});
+    for (const FaultRule &rule : rules)
+        rules_.push_back({rule, 0});
 }
 
 std::optional<KordaStatus> FaultInjector::onCall(std::string_view call, const std::string *serial,
                                                  std::optional<int32_t> sub)
 {
     std::optional<KordaStatus> status;
-    for (Rule &rule : rules_) {
-        const FaultSpec &spec = rule.spec;
-        const bool matches = (spec.call == "*" || spec.call == call) &&
-                             (!spec.serial || (serial && *serial == *spec.serial)) &&
-                             (!spec.sub || (sub && *sub == *spec.sub));
+    for (Counted &counted : rules_) {
+        const FaultRule &rule = counted.rule;
+        const bool matches = (rule.call == "*" || rule.call == call) &&
+                             (!rule.serial || (serial && *serial == *rule.serial)) &&
+                             (!rule.sub || (sub && *sub == *rule.sub));
         if (!matches)
             continue;
-        ++rule.matched;
-        if (!status && inWindow(rule.matched, spec.nth, spec.times))
-            status = spec.status;
+        ++counted.matched;
+        if (!status && inWindow(counted.matched, rule.nth, rule.times))
+            status = rule.status;
     }
     return status;
 }

@@ -22,7 +22,7 @@ constexpr bool inWindow(uint64_t n, uint64_t first, uint64_t count)
 class FaultInjector {
 public:
     FaultInjector() = default;
-    explicit FaultInjector(const std::vector<FaultSpec> &rules);
+    explicit FaultInjector(const std::vector<FaultRule> &rules);
 
     // Counts the call against every rule it matches. Returns the status of the
     // first rule (in scenario order) whose window the call falls in, if any.
@@ -30,11 +30,11 @@ public:
     std::optional<KordaStatus> onCall(std::string_view call, const std::string *serial, std::optional<int32_t> sub);
 
 private:
-    struct Rule {
-        FaultSpec spec;
-        uint64_t matched = 0;
+    struct Counted {
+        FaultRule rule;
+        uint64_t matched = 0; // calls that matched the rule so far
     };
-    std::vector<Rule> rules_;
+    std::vector<Counted> rules_;
 };
 
 } // namespace korda_sim

@@ -69,7 +69,9 @@ int64_t integer(const Json &object, const std::string &where, const char *key, i
         if (v >= low && v <= high)
             return v;
     }
-    invalid(member(where, key), "must be an integer from " + std::to_string(low) + " to " + std::to_string(high));
+    invalid(member(where, key), "must be an integer " + (high == kNoLimit ? "of at least " + std::to_string(low)
+                                                                           : "from " + std::to_string(low) + " to " +
+                                                                                 std::to_string(high)));
 }
 
 std::string text(const Json &value, const std::string &where, bool mayBeEmpty)
@@ -87,7 +89,9 @@ std::string text(const Json &object, const std::string &where, const char *key)
     return text(*field(object, where, key, true), member(where, key), false);
 }
 
-void forEach(const Json *array, const std::string &where, const std::function<void(const Json &, const std::string &)> &f)
+using Visit = std::function<void(const Json &item, const std::string &where)>;
+
+void forEach(const Json *array, const std::string &where, const Visit &f)
 {
     if (!array)
         return;
@@ -97,10 +101,10 @@ void forEach(const Json *array, const std::string &where, const std::function<vo
         f((*array)[i], where + "[" + std::to_string(i) + "]");
 }
 
-CardSpec parseCard(const Json &j, const std::string &where)
+CardDef parseCard(const Json &j, const std::string &where)
 {
     requireObject(j, where, {"bus", "slot", "serial", "model", "identity"});
-    CardSpec card;
+    CardDef card;
     card.bus = static_cast<uint32_t>(integer(j, where, "bus", 1, UINT32_MAX, std::nullopt));
     card.slot = static_cast<uint32_t>(integer(j, where, "slot", 1, UINT32_MAX, std::nullopt));
     card.serial = text(j, where, "serial");
@@ -110,14 +114,14 @@ CardSpec parseCard(const Json &j, const std::string &where)
     return card;
 }
 
-ChassisSpec parseChassis(const Json &j, const std::string &where)
+ChassisDef parseChassis(const Json &j, const std::string &where)
 {
     requireObject(j, where, {"address", "cards"});
-    ChassisSpec chassis;
+    ChassisDef chassis;
     chassis.address = text(j, where, "address");
     forEach(field(j, where, "cards", false), member(where, "cards"), [&](const Json &c, const std::string &at) {
-        CardSpec card = parseCard(c, at);
-        for (const CardSpec &other : chassis.cards) {
+        CardDef card = parseCard(c, at);
+        for (const CardDef &other : chassis.cards) {
             if (other.bus == card.bus && other.slot == card.slot)
                 invalid(at, "bus " + std::to_string(card.bus) + " slot " + std::to_string(card.slot) +
                                 " already holds a card");
@@ -132,8 +136,8 @@ ChassisSpec parseChassis(const Json &j, const std::string &where)
 std::string existingSerial(const Json &j, const std::string &where, const Scenario &s)
 {
     std::string serial = text(*field(j, where, "serial", true), member(where, "serial"), false);
-    for (const ChassisSpec &chassis : s.chassis)
-        for (const CardSpec &card : chassis.cards)
+    for (const ChassisDef &chassis : s.chassis)
+        for (const CardDef &card : chassis.cards)
             if (card.serial == serial)
                 return serial;
     invalid(member(where, "serial"), "no card has serial \"" + serial + "\"");
@@ -147,10 +151,10 @@ const CallKind *findCall(std::string_view name)
     return nullptr;
 }
 
-FaultSpec parseFault(const Json &j, const std::string &where, const Scenario &s)
+FaultRule parseFault(const Json &j, const std::string &where, const Scenario &s)
 {
     requireObject(j, where, {"call", "serial", "sub", "nth", "times", "status"});
-    FaultSpec fault;
+    FaultRule fault;
     fault.call = text(j, where, "call");
     const CallKind *kind = nullptr; // stays null for "*"
     if (fault.call != "*") {
@@ -178,10 +182,10 @@ FaultSpec parseFault(const Json &j, const std::string &where, const Scenario &s)
     return fault;
 }
 
-InterlockSpec parseInterlock(const Json &j, const std::string &where, const Scenario &s)
+InterlockWindow parseInterlock(const Json &j, const std::string &where, const Scenario &s)
 {
     requireObject(j, where, {"serial", "from_read", "reads"});
-    InterlockSpec window;
+    InterlockWindow window;
     window.serial = existingSerial(j, where, s);
     window.fromRead = static_cast<uint64_t>(integer(j, where, "from_read", 1, kNoLimit, 1));
     window.reads = static_cast<uint64_t>(integer(j, where, "reads", 0, kNoLimit, 0));
@@ -193,8 +197,8 @@ Scenario parseRoot(const Json &root)
     requireObject(root, "", {"chassis", "latency_ms", "faults", "interlock"});
     Scenario s;
     forEach(field(root, "", "chassis", true), "chassis", [&](const Json &c, const std::string &at) {
-        ChassisSpec chassis = parseChassis(c, at);
-        for (const ChassisSpec &other : s.chassis)
+        ChassisDef chassis = parseChassis(c, at);
+        for (const ChassisDef &other : s.chassis)
             if (other.address == chassis.address)
                 invalid(member(at, "address"), "\"" + chassis.address + "\" is the address of another chassis");
         s.chassis.push_back(std::move(chassis));
@@ -241,7 +245,7 @@ Scenario builtinScenario()
 {
     // In bus/slot order the card of the other model sits between the battery
     // simulators, so discovery has to open it, look at it and close it again.
-    const std::vector<CardSpec> cards = {
+    const std::vector<CardDef> cards = {
         {1, 2, "300001", kBatteryModel, std::nullopt}, {1, 3, "300002", kBatteryModel, std::nullopt},
         {1, 4, "300003", kBatteryModel, std::nullopt}, {1, 5, "400101", "58-110-101", std::nullopt},
         {2, 2, "300004", kBatteryModel, std::nullopt}, {2, 3, "300005", kBatteryModel, std::nullopt},

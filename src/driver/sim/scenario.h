@@ -13,7 +13,7 @@
 
 namespace korda_sim {
 
-struct CardSpec {
+struct CardDef {
     uint32_t bus = 0;
     uint32_t slot = 0;
     std::string serial;
@@ -21,13 +21,13 @@ struct CardSpec {
     std::optional<std::string> identity; // else built from model and serial
 };
 
-struct ChassisSpec {
+struct ChassisDef {
     std::string address;
-    std::vector<CardSpec> cards;
+    std::vector<CardDef> cards;
 };
 
 // Matching calls nth .. nth + times - 1 fail with status (times 0: no end).
-struct FaultSpec {
+struct FaultRule {
     std::string call; // a function name, or "*" for every faultable call
     std::optional<std::string> serial;
     std::optional<int32_t> sub;
@@ -38,17 +38,17 @@ struct FaultSpec {
 
 // Interlock reads fromRead .. fromRead + reads - 1 of the card report the
 // interlock active (reads 0: no end).
-struct InterlockSpec {
+struct InterlockWindow {
     std::string serial;
     uint64_t fromRead = 1;
     uint64_t reads = 0;
 };
 
 struct Scenario {
-    std::vector<ChassisSpec> chassis;
+    std::vector<ChassisDef> chassis;
     double latencyMs = 0.0;
-    std::vector<FaultSpec> faults;
-    std::vector<InterlockSpec> interlock;
+    std::vector<FaultRule> faults;
+    std::vector<InterlockWindow> interlock;
 };
 
 struct ParsedScenario {

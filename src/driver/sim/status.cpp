@@ -17,7 +17,7 @@ std::string describeStatus(KordaStatus status)
     case kNoChassisAtAddress:
         return "No chassis answers at this address";
     case kBadSession:
-        return "Unknown session: not opened by VESTRA_Connect";
+        return "Bad session: not opened by VESTRA_Connect";
     case kCardNotOpen:
         return "Card number is not open in this session";
     case kSubUnitOutOfRange:
