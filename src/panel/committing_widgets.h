@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QRegularExpression>
 #include <QWheelEvent>
+#include <type_traits>
 #include <functional>
 
 namespace panel {
@@ -36,7 +38,7 @@ public:
     CommittingSpinBox()
     {
         this->setKeyboardTracking(false);
-        this->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+        this->setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
         // The wheel must never give focus, and without focus it never steps.
         this->setFocusPolicy(Qt::StrongFocus);
         this->setLocale(QLocale::c());
@@ -53,6 +55,23 @@ public:
     {
         SpinBox::stepBy(steps);
         commitIfChanged();
+    }
+
+    // A number outside the limits stays on screen as typed, so the operator
+    // sees it; Enter refuses it and the field goes back to the value in force.
+    // Cutting "12" to "1" as it is typed, or bringing it to the maximum, would
+    // send a value nobody asked for.
+    QValidator::State validate(QString &input, int &pos) const override
+    {
+        const QValidator::State state = SpinBox::validate(input, pos);
+        if (state != QValidator::Invalid)
+            return state;
+        int decimals = 0;
+        if constexpr (std::is_same_v<SpinBox, QDoubleSpinBox>)
+            decimals = this->decimals();
+        const QString number = decimals > 0 ? QString("^[+-]?\\d{0,10}(\\.\\d{0,%1})?$").arg(decimals)
+                                            : QString("^[+-]?\\d{0,10}$");
+        return QRegularExpression(number).match(input).hasMatch() ? QValidator::Intermediate : QValidator::Invalid;
     }
 
 protected:

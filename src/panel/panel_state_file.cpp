@@ -77,11 +77,14 @@ int saveState(const PanelWindow &panel, const QString &path, int slot)
 
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a short write (a full disk) shows here. Buffered, the
+    // partial flush at commit goes unnoticed and a cut file would replace the
+    // old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return kStateWriteFailed;
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
     if (file.write(bytes) != bytes.size())
-        return kStateWriteFailed; // the old file stays; the temporary one is removed
+        return kStateWriteFailed; // not committed: the old file stays, the temporary one goes
     return file.commit() ? kStateOk : kStateWriteFailed;
 }
 

@@ -1,17 +1,16 @@
 #include "support/panel_harness.h"
 
+#include "support/operator_actions.h"
+
 #include "app/startup.h"
 #include "driver/sim/korda_sim.h"
 #include "panel/toolkit.h"
 #include "panel/ui.h"
 
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QStyleOptionSpinBox>
-#include <QTest>
 #include <gtest/gtest.h>
 
 PanelHarness::PanelHarness(const std::string &scenario)
@@ -65,11 +64,7 @@ int PanelHarness::start(const std::string &commandLine)
 
 void PanelHarness::enterEventLoop() { panel::Toolkit::instance().setLoopActive(true); }
 
-QWidget *PanelHarness::widget(int control) const
-{
-    panel::Control *c = panel::Toolkit::instance().control(panel(), control);
-    return c ? c->input() : nullptr;
-}
+QWidget *PanelHarness::widget(int control) const { return operator_actions::inputOf(panel(), control); }
 
 std::string PanelHarness::messageBox() const { return ui::getText(panel(), ctrl::MSGBOX); }
 int32_t PanelHarness::intValue(int control) const { return ui::getInt(panel(), control); }
@@ -80,44 +75,13 @@ bool PanelHarness::visible(int control) const { return ui::isVisible(panel(), co
 
 void PanelHarness::typeWithoutEnter(int control, const QString &text)
 {
-    QWidget *w = widget(control);
-    ASSERT_NE(w, nullptr);
-    QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(w, text);
+    operator_actions::type(widget(control), text, false);
 }
 
-void PanelHarness::type(int control, const QString &text)
-{
-    typeWithoutEnter(control, text);
-    QTest::keyClick(widget(control), Qt::Key_Return);
-}
-
-namespace {
-
-void clickArrow(QWidget *w, QStyle::SubControl arrow)
-{
-    auto *spin = qobject_cast<QAbstractSpinBox *>(w);
-    ASSERT_NE(spin, nullptr) << "not a numeric control";
-    QStyleOptionSpinBox option;
-    option.initFrom(spin);
-    option.subControls = QStyle::SC_All;
-    option.buttonSymbols = spin->buttonSymbols();
-    option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
-    const QRect rect = spin->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, spin);
-    QTest::mouseClick(spin, Qt::LeftButton, Qt::NoModifier, rect.center());
-}
-
-} // namespace
-
-void PanelHarness::stepUp(int control) { clickArrow(widget(control), QStyle::SC_SpinBoxUp); }
-void PanelHarness::stepDown(int control) { clickArrow(widget(control), QStyle::SC_SpinBoxDown); }
-
-void PanelHarness::press(int control)
-{
-    QWidget *w = widget(control);
-    ASSERT_NE(w, nullptr);
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
-}
+void PanelHarness::type(int control, const QString &text) { operator_actions::type(widget(control), text); }
+void PanelHarness::stepUp(int control) { operator_actions::clickArrow(widget(control), true); }
+void PanelHarness::stepDown(int control) { operator_actions::clickArrow(widget(control), false); }
+void PanelHarness::press(int control) { operator_actions::click(widget(control)); }
 
 void PanelHarness::tick() { panel::Toolkit::instance().deliverTimerTick(panel(), ctrl::TIMER); }
 

@@ -1,0 +1,372 @@
+// The toolkit adapter as the operator meets it: one commit per confirmed
+// change, values set from code never commit, dimmed controls refuse, the
+// message box appends exactly, and timer ticks come only when nothing else runs.
+#include "front_panel_fixture.h"
+#include "panel/toolkit.h"
+#include "support/operator_actions.h"
+
+#include <QAbstractSpinBox>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+
+using namespace operator_actions;
+
+namespace {
+
+class Adapter : public FrontPanelTest {
+protected:
+    QWidget *input(int control) { return inputOf(panel, control); }
+};
+
+} // namespace
+
+TEST_F(Adapter, ArrowStepsCommitOncePerStepWithTheControlsStep)
+{
+    struct Case {
+        int control;
+        double afterUp;
+    };
+    const Case cases[] = {
+        {ctrl::VOLTAGE_CH_1, 1.05}, {ctrl::VOLTAGE_CH_7, 1.05}, {ctrl::VOLTAGE_CH_2, 1.5},
+        {ctrl::VOLTAGE_CH_8, 1.5},  {ctrl::VOLTAGE_CH_42, 1.5}, {ctrl::CURRENT_SINK_CH_5, 1.0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(ui::constantName(panel, c.control));
+        events.clear();
+        clickArrow(input(c.control), true);
+        EXPECT_EQ(ui::getDouble(panel, c.control), c.afterUp);
+        EXPECT_EQ(commitsOf(c.control).size(), 1u);
+        clickArrow(input(c.control), true);
+        clickArrow(input(c.control), false);
+        EXPECT_EQ(commitsOf(c.control).size(), 3u);
+        EXPECT_EQ(events.size(), 3u) << "no other control committed";
+    }
+    EXPECT_EQ(qobject_cast<QAbstractSpinBox *>(input(ctrl::VOLTAGE_CH_1))->text(), "1.050");
+
+    // At a limit the arrow changes nothing, and nothing is committed.
+    events.clear();
+    clickArrow(input(ctrl::CURRENT_SINK_CH_6), false);
+    EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_6), 0);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(Adapter, TypedValuesCommitOnceOnEnterOrOnLeavingTheField)
+{
+    QWidget *volts = input(ctrl::VOLTAGE_CH_9);
+    type(volts, "2.5");
+    EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_9), 2.5);
+    EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 1u);
+
+    // Enter again, and leaving, with nothing changed: no commit.
+    QTest::keyClick(volts, Qt::Key_Return);
+    leave(volts);
+    EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 1u);
+
+    // Typed, then the field is left: one commit.
+    type(volts, "3.25", false);
+    EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 1u) << "typing alone commits nothing";
+    leave(volts, Qt::MouseFocusReason);
+    EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_9), 3.25);
+    EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 2u);
+
+    // A popup taking the focus is not the operator leaving: the typed value
+    // waits for Enter.
+    type(volts, "4", false);
+    leave(volts, Qt::ActiveWindowFocusReason);
+    EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 2u);
+    QTest::keyClick(volts, Qt::Key_Return);
+    EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 3u);
+    EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_9), 4.0);
+
+    // A value beyond the limits shows as typed and is refused: the field goes
+    // back to the value in force and nothing is committed.
+    for (const char *refused : {"9", "12", "-1", "7.5", "7.001"}) {
+        SCOPED_TRACE(refused);
+        type(volts, refused, false);
+        EXPECT_EQ(qobject_cast<QAbstractSpinBox *>(volts)->text(), refused);
+        QTest::keyClick(volts, Qt::Key_Return);
+        EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_9), 4.0);
+        EXPECT_EQ(qobject_cast<QAbstractSpinBox *>(volts)->text(), "4.000");
+    }
+    type(volts, "abc");
+    EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_9), 4.0);
+    EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 3u);
+    type(input(ctrl::CURRENT_SINK_CH_5), "250");
+    EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_5), 0);
+    type(input(ctrl::CURRENT_SINK_CH_5), "-3");
+    EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_5), 0);
+    EXPECT_TRUE(commitsOf(ctrl::CURRENT_SINK_CH_5).empty());
+
+    type(input(ctrl::CURRENT_SINK_CH_5), "50");
+    EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_5), 50);
+    EXPECT_EQ(commitsOf(ctrl::CURRENT_SINK_CH_5).size(), 1u);
+}
+
+TEST_F(Adapter, TextFieldsCommitOncePerChangeAndKeepTheirEntryLimits)
+{
+    QWidget *sn = input(ctrl::SN_4);
+    type(sn, "300044");
+    EXPECT_EQ(ui::getText(panel, ctrl::SN_4), "300044");
+    EXPECT_EQ(commitsOf(ctrl::SN_4).size(), 1u);
+    QTest::keyClick(sn, Qt::Key_Return);
+    leave(sn);
+    EXPECT_EQ(commitsOf(ctrl::SN_4).size(), 1u);
+
+    type(sn, "12345678901234567890123");
+    EXPECT_EQ(ui::getText(panel, ctrl::SN_4), "1234567890123456789");
+    type(input(ctrl::IPADDRESS), "192.168.100.100.200");
+    EXPECT_EQ(ui::getText(panel, ctrl::IPADDRESS), "192.168.100.100");
+    type(input(ctrl::strCh_5), "a name that is too long");
+    EXPECT_EQ(ui::getText(panel, ctrl::strCh_5), "a name that is ");
+
+    // A longer text set from code stays whole; the operator can shorten it,
+    // never lengthen it.
+    ui::setText(panel, ctrl::IPADDRESS, "a chassis host name");
+    EXPECT_EQ(ui::getText(panel, ctrl::IPADDRESS), "a chassis host name");
+    QWidget *ip = input(ctrl::IPADDRESS);
+    QTest::keyClick(ip, Qt::Key_End);
+    QTest::keyClick(ip, Qt::Key_Backspace);
+    QTest::keyClicks(ip, "xy");
+    EXPECT_EQ(ui::getText(panel, ctrl::IPADDRESS), "a chassis host nam");
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(ip, Qt::Key_Backspace);
+    QTest::keyClicks(ip, "xyz");
+    EXPECT_EQ(ui::getText(panel, ctrl::IPADDRESS), "a chassis hosxy");
+}
+
+TEST_F(Adapter, ValuesSetFromCodeNeverCommit)
+{
+    ui::setDouble(panel, ctrl::VOLTAGE_CH_1, 2.0);
+    ui::setInt(panel, ctrl::CURRENT_SINK_CH_1, 20);
+    ui::setInt(panel, ctrl::ENABLE_1, 1);
+    ui::setInt(panel, ctrl::PXI, 1);
+    ui::setInt(panel, ctrl::SET_V_ALL_MODULE1, 1);
+    ui::setText(panel, ctrl::SN_1, "123456");
+    ui::setText(panel, ctrl::IPADDRESS, "10.0.0.5");
+    ui::setInt(panel, ctrl::INTERLOCK_1, 1);
+    EXPECT_TRUE(events.empty());
+    // And the operator's next look at them starts from those values.
+    leave(input(ctrl::VOLTAGE_CH_1));
+    leave(input(ctrl::SN_1));
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_1), 2.0);
+    EXPECT_EQ(ui::getInt(panel, ctrl::ENABLE_1), 1);
+    EXPECT_EQ(ui::getInt(panel, ctrl::SET_V_ALL_MODULE1), 1);
+    // Numbers from code stay within the control's limits.
+    ui::setDouble(panel, ctrl::VOLTAGE_CH_1, 12.0);
+    ui::setInt(panel, ctrl::CURRENT_SINK_CH_1, -5);
+    EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_1), 7.0);
+    EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_1), 0);
+}
+
+TEST_F(Adapter, EachPressOfAButtonOrSwitchCommitsOnce)
+{
+    click(input(ctrl::ENABLE_1));
+    EXPECT_EQ(ui::getInt(panel, ctrl::ENABLE_1), 1);
+    click(input(ctrl::ENABLE_1));
+    EXPECT_EQ(ui::getInt(panel, ctrl::ENABLE_1), 0);
+    EXPECT_EQ(commitsOf(ctrl::ENABLE_1).size(), 2u);
+
+    click(input(ctrl::SET_V_ALL_MODULE3));
+    EXPECT_EQ(ui::getInt(panel, ctrl::SET_V_ALL_MODULE3), 1) << "a toggle button stays pressed until released";
+    click(input(ctrl::RESET));
+    click(input(ctrl::STARTUP_MSG)); // no callback: the value changes, nothing is called
+    EXPECT_EQ(ui::getInt(panel, ctrl::STARTUP_MSG), 1);
+    const std::vector<RecordedEvent> expected = {{ctrl::ENABLE_1, ui::kCommit},
+                                                 {ctrl::ENABLE_1, ui::kCommit},
+                                                 {ctrl::SET_V_ALL_MODULE3, ui::kCommit},
+                                                 {ctrl::RESET, ui::kCommit}};
+    EXPECT_EQ(events, expected);
+}
+
+TEST_F(Adapter, DimmedControlsCannotBeOperated)
+{
+    ui::setDimmed(panel, ctrl::VOLTAGE_CH_2, true);
+    ui::setDimmed(panel, ctrl::ENABLE_2, true);
+    EXPECT_TRUE(ui::isDimmed(panel, ctrl::VOLTAGE_CH_2));
+    EXPECT_FALSE(input(ctrl::VOLTAGE_CH_2)->isEnabled());
+    clickArrow(input(ctrl::VOLTAGE_CH_2), true);
+    click(input(ctrl::ENABLE_2));
+    // Even a commit that reaches the toolkit some other way is refused.
+    panel::Toolkit::instance().operatorCommit(panel, ctrl::VOLTAGE_CH_2);
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_2), 1.0);
+
+    // Setting from code still works on a dimmed control.
+    ui::setDouble(panel, ctrl::VOLTAGE_CH_2, 2.0);
+    EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_2), 2.0);
+
+    ui::setDimmed(panel, ctrl::VOLTAGE_CH_2, false);
+    clickArrow(input(ctrl::VOLTAGE_CH_2), true);
+    EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_2).size(), 1u);
+}
+
+TEST_F(Adapter, TheWheelChangesANumericOnlyWhileItHasTheFocus)
+{
+    QWidget *volts = input(ctrl::VOLTAGE_CH_3);
+    ASSERT_FALSE(volts->hasFocus());
+    const QPointF at = volts->rect().center();
+    QWheelEvent wheel(at, volts->mapToGlobal(at), QPoint(0, 0), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(volts, &wheel);
+    EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_3), 1.0);
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(volts->focusPolicy(), Qt::StrongFocus) << "the wheel must not give focus";
+}
+
+TEST_F(Adapter, TheMessageBoxAppendsExactlyAndStaysBounded)
+{
+    ui::setText(panel, ctrl::MSGBOX, " searching cards ");
+    ui::setText(panel, ctrl::MSGBOX, " in PXI Chassis...\n");
+    ui::setText(panel, ctrl::MSGBOX, "\nCard1 S/N 300001 found");
+    ui::setText(panel, ctrl::MSGBOX, "");
+    ui::setText(panel, ctrl::MSGBOX, "\n...OK!\n");
+    EXPECT_EQ(ui::getText(panel, ctrl::MSGBOX),
+              " searching cards  in PXI Chassis...\n\nCard1 S/N 300001 found\n...OK!\n");
+    ui::resetTextBox(panel, ctrl::MSGBOX, "");
+    EXPECT_EQ(ui::getText(panel, ctrl::MSGBOX), "");
+    EXPECT_TRUE(events.empty());
+
+    // Days of interlock lines: the box keeps the newest ones, in view.
+    for (int i = 0; i < 25000; ++i)
+        ui::setText(panel, ctrl::MSGBOX, "Interlock Card2 active (press RESET to resume)\n");
+    ui::setText(panel, ctrl::MSGBOX, "the newest line\n");
+    auto *box = qobject_cast<QPlainTextEdit *>(input(ctrl::MSGBOX));
+    ASSERT_NE(box, nullptr);
+    EXPECT_LE(box->document()->blockCount(), 10000);
+    EXPECT_TRUE(QString::fromStdString(ui::getText(panel, ctrl::MSGBOX)).endsWith("\nthe newest line\n"));
+    EXPECT_EQ(box->verticalScrollBar()->value(), box->verticalScrollBar()->maximum());
+}
+
+TEST_F(Adapter, TicksComeOnlyFromTheEventLoopAndNeverDuringACallbackOrPopup)
+{
+    auto &toolkit = panel::Toolkit::instance();
+    const auto ticks = [&] {
+        int n = 0;
+        for (const RecordedEvent &e : events)
+            n += e.control == ctrl::TIMER && e.event == ui::kTimerTick;
+        return n;
+    };
+    EXPECT_TRUE(ui::isTimerEnabled(panel, ctrl::TIMER)) << "enabled from load";
+    toolkit.deliverTimerTick(panel, ctrl::TIMER);
+    EXPECT_EQ(ticks(), 0) << "before the event loop runs";
+
+    toolkit.setLoopActive(true);
+    toolkit.deliverTimerTick(panel, ctrl::TIMER);
+    EXPECT_EQ(ticks(), 1);
+
+    // A tick falling due inside a callback, and inside a popup it opened, is dropped.
+    duringCallback = [&](int control, int) {
+        if (control != ctrl::RESET)
+            return;
+        toolkit.deliverTimerTick(panel, ctrl::TIMER);
+        ui::messagePopup("title", "text");
+    };
+    popups.whileOpen = [&](const ShownPopup &) { toolkit.deliverTimerTick(panel, ctrl::TIMER); };
+    click(input(ctrl::RESET));
+    EXPECT_EQ(ticks(), 1);
+    EXPECT_EQ(popups.shown.size(), 1u);
+
+    // A popup open outside any callback holds the ticks back as well.
+    duringCallback = nullptr;
+    ui::messagePopup("title", "text");
+    EXPECT_EQ(ticks(), 1);
+
+    ui::setTimerEnabled(panel, ctrl::TIMER, false);
+    toolkit.deliverTimerTick(panel, ctrl::TIMER);
+    EXPECT_EQ(ticks(), 1) << "a stopped timer does not tick";
+    toolkit.setLoopActive(false);
+}
+
+TEST_F(Adapter, TheRealTimerTicksInTheLoopButNotUnderAModalDialog)
+{
+    ui::setPopupPresenter(nullptr); // the program's own dialogs
+    const auto ticks = [&] {
+        int n = 0;
+        for (const RecordedEvent &e : events)
+            n += e.control == ctrl::TIMER;
+        return n;
+    };
+    // A modal dialog opened from a callback spins its own event loop, where
+    // the timer keeps firing: none of those ticks may reach the callback.
+    duringCallback = [&](int control, int) {
+        if (control != ctrl::RESET)
+            return;
+        QTimer::singleShot(1300, [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(w))
+                    box->accept();
+        });
+        ui::messagePopup("held", "the timer must not tick now");
+    };
+    QTimer::singleShot(0, [&] { click(input(ctrl::RESET)); });
+    QTimer::singleShot(1500, [&] {
+        EXPECT_EQ(ticks(), 0) << "ticks while the dialog was open";
+        duringCallback = nullptr;
+    });
+    QTimer::singleShot(2500, [] { ui::quitUserInterface(); });
+    QElapsedTimer clock;
+    clock.start();
+    ui::runUserInterface();
+    EXPECT_GE(clock.elapsed(), 2000);
+    // About 2.5 ticks fit between the dialog closing and the end.
+    EXPECT_GE(ticks(), 1);
+    EXPECT_LE(ticks(), 4);
+}
+
+TEST_F(Adapter, AnOperatorCommitArrivingDuringACallbackWaitsForItsEnd)
+{
+    duringCallback = [&](int control, int) {
+        if (control == ctrl::RESET)
+            panel::Toolkit::instance().operatorCommit(panel, ctrl::VOLTAGE_CH_4);
+        events.push_back({-control, 0}); // marks the callback's end
+    };
+    click(input(ctrl::RESET));
+    const std::vector<RecordedEvent> expected = {{ctrl::RESET, ui::kCommit},
+                                                 {-ctrl::RESET, 0},
+                                                 {ctrl::VOLTAGE_CH_4, ui::kCommit},
+                                                 {-ctrl::VOLTAGE_CH_4, 0}};
+    EXPECT_EQ(events, expected);
+}
+
+TEST_F(Adapter, TheCloseBoxCommitsQuitAndLeavesTheWindow)
+{
+    QWidget *window = input(ctrl::MSGBOX)->window();
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    const std::vector<RecordedEvent> expected = {{ctrl::QUIT, ui::kCommit}};
+    EXPECT_EQ(events, expected);
+}
+
+TEST_F(Adapter, AttributesAndWindowPosition)
+{
+    EXPECT_TRUE(ui::isVisible(panel, ctrl::AVAILABLE_3));
+    ui::setVisible(panel, ctrl::AVAILABLE_3, false);
+    EXPECT_FALSE(ui::isVisible(panel, ctrl::AVAILABLE_3));
+    EXPECT_FALSE(input(ctrl::AVAILABLE_3)->isVisible());
+    EXPECT_EQ(ui::constantName(panel, ctrl::CURRENT_SINK_CH_5), "CURRENT_SINK_CH_5");
+    EXPECT_EQ(ui::constantName(panel, ctrl::RE_CALL_CUURENT_ALL), "RE_CALL_CUURENT_ALL");
+    ui::setPanelLeft(panel, 130);
+    ui::setPanelTop(panel, 70);
+    EXPECT_EQ(ui::panelLeft(panel), 130);
+    EXPECT_EQ(ui::panelTop(panel), 70);
+    EXPECT_TRUE(ui::panelPositionOnScreen(panel, 130, 70));
+    EXPECT_FALSE(ui::panelPositionOnScreen(panel, 9000, 70));
+    EXPECT_FALSE(ui::panelPositionOnScreen(panel, -5000, -5000));
+}
+
+TEST(PanelText, CharactersAndFixedDecimals)
+{
+    EXPECT_EQ(ui::leftCharacters("ch12345678901234567", 15), "ch1234567890123");
+    EXPECT_EQ(ui::leftCharacters("Kanal \xc3\xa4\xc3\xb6\xc3\xbc", 8), "Kanal \xc3\xa4\xc3\xb6");
+    EXPECT_EQ(ui::leftCharacters("short", 15), "short");
+    EXPECT_EQ(ui::fixed(2.5, 3), "2.500");
+    EXPECT_EQ(ui::fixed(2.5, 4), "2.5000");
+    EXPECT_EQ(ui::fixed(49.99999999, 0), "50");
+    EXPECT_EQ(ui::fixed(0.0, 0), "0");
+}

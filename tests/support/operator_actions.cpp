@@ -1,0 +1,65 @@
+#include "support/operator_actions.h"
+
+#include "panel/toolkit.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QStyleOptionButton>
+#include <QFocusEvent>
+#include <QStyleOptionSpinBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace operator_actions {
+
+QWidget *inputOf(int panel, int control)
+{
+    panel::Control *c = panel::Toolkit::instance().control(panel, control);
+    return c ? c->input() : nullptr;
+}
+
+void type(QWidget *input, const QString &text, bool enter)
+{
+    ASSERT_NE(input, nullptr);
+    QTest::keyClick(input, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(input, text);
+    if (enter)
+        QTest::keyClick(input, Qt::Key_Return);
+}
+
+void clickArrow(QWidget *input, bool up)
+{
+    auto *spin = qobject_cast<QAbstractSpinBox *>(input);
+    ASSERT_NE(spin, nullptr) << "not a numeric control";
+    QStyleOptionSpinBox option;
+    option.initFrom(spin);
+    option.subControls = QStyle::SC_All;
+    option.buttonSymbols = spin->buttonSymbols();
+    option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+    const QRect rect = spin->style()->subControlRect(QStyle::CC_SpinBox, &option,
+                                                     up ? QStyle::SC_SpinBoxUp : QStyle::SC_SpinBoxDown, spin);
+    QTest::mouseClick(spin, Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+void click(QWidget *input)
+{
+    ASSERT_NE(input, nullptr);
+    QPoint at = input->rect().center();
+    if (auto *box = qobject_cast<QCheckBox *>(input)) {
+        // On the box itself: a switch's label may not reach the middle.
+        QStyleOptionButton option;
+        option.initFrom(box);
+        at = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box).center();
+    }
+    QTest::mouseClick(input, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+void leave(QWidget *input, Qt::FocusReason reason)
+{
+    ASSERT_NE(input, nullptr);
+    QFocusEvent out(QEvent::FocusOut, reason);
+    QApplication::sendEvent(input, &out);
+}
+
+} // namespace operator_actions
