@@ -48,8 +48,11 @@ CommandLine parseCommandLine(int argc, char **argv)
 
     if (!parser.parse(arguments))
         return finish(kUsageError, "tavr: " + parser.errorText() + "\nTry 'tavr --help'.\n");
-    if (parser.isSet(help))
-        return finish(0, parser.helpText().replace("<executable_name>", "tavr"));
+    if (parser.isSet(help)) {
+        QString text = parser.helpText();
+        text.replace(0, text.indexOf('\n'), "Usage: tavr [options] [ADDRESS]"); // the program's name, however started
+        return finish(0, text);
+    }
     if (parser.isSet(version)) {
 #if TAVR_SIMULATED_CHASSIS
         const QString driver = "simulated chassis (no hardware)";

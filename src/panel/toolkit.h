@@ -47,8 +47,10 @@ public:
     void quit();
     bool quitRequested() const { return quitRequested_; }
     bool loopActive() const { return loopActive_; }
-    // Lets a test stand where the event loop would be running.
+    // Lets a test stand where the event loop would be running, and start the
+    // next one afresh.
     void setLoopActive(bool active) { loopActive_ = active; }
+    void clearQuitRequest() { quitRequested_ = false; }
 
 private:
     Toolkit() = default;

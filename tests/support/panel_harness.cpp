@@ -31,6 +31,7 @@ PanelHarness::PanelHarness(const std::string &scenario)
 PanelHarness::~PanelHarness()
 {
     panel::Toolkit::instance().setLoopActive(false);
+    panel::Toolkit::instance().clearQuitRequest();
     if (app.bsdpanel > 0)
         ui::discardPanel(app.bsdpanel);
     ui::setPopupPresenter(nullptr);

@@ -1,0 +1,97 @@
+// The command line: the program's own options, the address text and the
+// state file name made from it, and the texts that cannot be used.
+#include "app/command_line.h"
+#include "app/state_file_name.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+CommandLine parse(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "tavr");
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    return parseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+} // namespace
+
+TEST(CommandLine, TheRemainingArgumentsAreTheAddressJoinedWithSingleBlanks)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string text;
+        std::string file;
+    };
+    const Case cases[] = {
+        {{}, "", "Tavrin.state"},
+        {{""}, "", "Tavrin.state"},
+        {{"10.0.0.5"}, "10.0.0.5", "Tavrin_10.0.0.5.state"},
+        {{"my", "chassis"}, "my chassis", "Tavrin_my chassis.state"},
+        {{"two  blanks"}, "two  blanks", "Tavrin_two  blanks.state"},
+        {{"\"quoted\""}, "\"quoted\"", "Tavrin_\"quoted\".state"},
+        {{"--", "-5"}, "-5", "Tavrin_-5.state"},
+        {{"10.0.0.5", "--help"}, "10.0.0.5 --help", "Tavrin_10.0.0.5 --help.state"},
+        {{std::string(86, 'a')}, std::string(86, 'a'), "Tavrin_" + std::string(86, 'a') + ".state"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        const CommandLine parsed = parse(c.args);
+        EXPECT_FALSE(parsed.exit) << parsed.output;
+        EXPECT_EQ(parsed.text, c.text);
+        EXPECT_EQ(stateFileName(parsed.text), c.file);
+    }
+    EXPECT_EQ(stateFileName(std::string(86, 'a')).size(), 99u);
+}
+
+TEST(CommandLine, TextsThatCannotBePartOfAFileNameAreRefusedWithTheReason)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {{"a/b"}, "\"/\""},
+        {{"..\\x"}, "\"\\\""},
+        {{"."}, "cannot be part of a file name"},
+        {{".."}, "cannot be part of a file name"},
+        {{std::string(87, 'a')}, "longer than 86 characters"},
+        {{"10.0.0.5\n"}, "control character"},
+        {{"tab\there"}, "control character"},
+        {{"del\x7f"}, "control character"},
+        {{"--bogus"}, "Unknown option 'bogus'"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.args.front());
+        const CommandLine parsed = parse(c.args);
+        EXPECT_TRUE(parsed.exit);
+        EXPECT_EQ(parsed.status, 2);
+        EXPECT_NE(parsed.output.find(c.reason), std::string::npos) << parsed.output;
+        EXPECT_NE(parsed.output.find("tavr --help"), std::string::npos);
+    }
+    // The same texts inside a longer address are refused too.
+    EXPECT_TRUE(commandLineProblem("x ../y").has_value());
+    EXPECT_FALSE(commandLineProblem("..x").has_value());
+    EXPECT_FALSE(commandLineProblem("192.168.100.10").has_value());
+}
+
+TEST(CommandLine, HelpAndVersionPrintAndEndWithZero)
+{
+    for (const char *option : {"--help", "-h"}) {
+        const CommandLine parsed = parse({option});
+        EXPECT_TRUE(parsed.exit);
+        EXPECT_EQ(parsed.status, 0);
+        EXPECT_EQ(parsed.output.rfind("Usage: tavr [options] [ADDRESS]", 0), 0u) << parsed.output;
+        EXPECT_NE(parsed.output.find("Tavrin_ADDRESS.state"), std::string::npos);
+    }
+    for (const char *option : {"--version", "-v"}) {
+        const CommandLine parsed = parse({option});
+        EXPECT_TRUE(parsed.exit);
+        EXPECT_EQ(parsed.status, 0);
+        EXPECT_EQ(parsed.output.rfind("tavr 1.0.3", 0), 0u) << parsed.output;
+        EXPECT_NE(parsed.output.find("simulated chassis"), std::string::npos);
+    }
+}
