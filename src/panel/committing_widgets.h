@@ -9,32 +9,59 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QRegularExpression>
 #include <QWheelEvent>
-#include <type_traits>
 #include <functional>
+#include <type_traits>
 
 namespace panel {
 
-// Focus that leaves because a popup or another window took it is not the
-// operator leaving the field: the typed text waits for a real confirmation.
-inline bool isLeavingField(const QFocusEvent *e)
-{
-    return e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason;
-}
-
-inline bool isEnterKey(const QKeyEvent *e)
-{
-    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-}
-
-template <class SpinBox, class T>
-class CommittingSpinBox : public SpinBox {
+// Enter, or leaving the field, confirms what was typed. Focus that leaves
+// because a popup or another window took it is not the operator leaving the
+// field: the typed text waits for a real confirmation.
+template <class Widget, class Value>
+class CommitOnConfirm : public Widget {
 public:
     std::function<void()> onCommit;
 
+protected:
+    virtual Value current() const = 0;
+
+    // The value now shown is the one in force.
+    void takeAsCommitted() { committed_ = current(); }
+
+    void commitIfChanged()
+    {
+        if (current() == committed_)
+            return;
+        committed_ = current();
+        if (onCommit)
+            onCommit();
+    }
+
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        Widget::keyPressEvent(e);
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+            commitIfChanged();
+    }
+
+    void focusOutEvent(QFocusEvent *e) override
+    {
+        Widget::focusOutEvent(e);
+        if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+            commitIfChanged();
+    }
+
+private:
+    Value committed_{};
+};
+
+template <class SpinBox, class T>
+class CommittingSpinBox : public CommitOnConfirm<SpinBox, T> {
+public:
     CommittingSpinBox()
     {
         this->setKeyboardTracking(false);
@@ -48,13 +75,13 @@ public:
     {
         const QSignalBlocker block(this);
         this->setValue(v);
-        committed_ = this->value();
+        this->takeAsCommitted();
     }
 
     void stepBy(int steps) override
     {
         SpinBox::stepBy(steps);
-        commitIfChanged();
+        this->commitIfChanged();
     }
 
     // A number outside the limits stays on screen as typed, so the operator
@@ -75,19 +102,7 @@ public:
     }
 
 protected:
-    void keyPressEvent(QKeyEvent *e) override
-    {
-        SpinBox::keyPressEvent(e);
-        if (isEnterKey(e))
-            commitIfChanged();
-    }
-
-    void focusOutEvent(QFocusEvent *e) override
-    {
-        SpinBox::focusOutEvent(e);
-        if (isLeavingField(e))
-            commitIfChanged();
-    }
+    T current() const override { return this->value(); }
 
     void wheelEvent(QWheelEvent *e) override
     {
@@ -97,18 +112,6 @@ protected:
         }
         SpinBox::wheelEvent(e);
     }
-
-private:
-    void commitIfChanged()
-    {
-        if (this->value() == committed_)
-            return;
-        committed_ = this->value();
-        if (onCommit)
-            onCommit();
-    }
-
-    T committed_{};
 };
 
 using CommittingDoubleSpinBox = CommittingSpinBox<QDoubleSpinBox, double>;
@@ -116,15 +119,14 @@ using CommittingIntSpinBox = CommittingSpinBox<QSpinBox, int>;
 
 // The entry limit holds for typing only: a longer text set from code stays
 // whole, and the operator can shorten it but not lengthen it.
-class CommittingLineEdit : public QLineEdit {
+class CommittingLineEdit : public CommitOnConfirm<QLineEdit, QString> {
 public:
-    std::function<void()> onCommit;
-
     explicit CommittingLineEdit(int limit) : limit_(limit)
     {
         if (limit_ > 0) {
             setMaxLength(limit_);
-            connect(this, &QLineEdit::textEdited, this, [this] { setMaxLength(qMax(limit_, static_cast<int>(text().size()))); });
+            connect(this, &QLineEdit::textEdited, this,
+                    [this] { setMaxLength(qMax(limit_, static_cast<int>(text().size()))); });
         }
     }
 
@@ -134,36 +136,14 @@ public:
         if (limit_ > 0)
             setMaxLength(qMax(limit_, static_cast<int>(t.size())));
         setText(t);
-        committed_ = text();
+        takeAsCommitted();
     }
 
 protected:
-    void keyPressEvent(QKeyEvent *e) override
-    {
-        QLineEdit::keyPressEvent(e);
-        if (isEnterKey(e))
-            commitIfChanged();
-    }
-
-    void focusOutEvent(QFocusEvent *e) override
-    {
-        QLineEdit::focusOutEvent(e);
-        if (isLeavingField(e))
-            commitIfChanged();
-    }
+    QString current() const override { return text(); }
 
 private:
-    void commitIfChanged()
-    {
-        if (text() == committed_)
-            return;
-        committed_ = text();
-        if (onCommit)
-            onCommit();
-    }
-
     int limit_;
-    QString committed_;
 };
 
 } // namespace panel
