@@ -22,6 +22,7 @@ public:
     std::function<void()> onTick;
 
     bool isEnabled() const { return timer_.isActive(); }
+    int intervalMs() const { return timer_.interval(); }
     void setEnabled(bool enabled)
     {
         if (enabled)

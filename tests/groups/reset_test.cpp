@@ -1,0 +1,224 @@
+// RESET after an interlock, pressed as the operator does: the panel's switches
+// and setpoint controls, the cards it clears and in which order, its lines,
+// and how it leaves the poll alone.
+#include "driver/sim/korda_sim.h"
+#include "panel/ui.h"
+#include "support/interlock_scenarios.h"
+#include "support/panel_harness.h"
+
+#include <gtest/gtest.h>
+#include <regex>
+
+using scenarios::calls;
+using scenarios::chassis;
+
+namespace {
+
+const char kReset[] = "\nR E S E T";
+const char kDone[] = "...done\n";
+
+int enableOf(int n) { return ctrl::ENABLE_1 + 27 * ((n - 1) / 6) + (n - 1) % 6; }
+int voltageOf(int n) { return ctrl::VOLTAGE_CH_1 + 27 * ((n - 1) / 6) + (n - 1) % 6; }
+int sinkOf(int n) { return voltageOf(n) + 6; }
+int lamp(const PanelHarness &h, int position) { return h.intValue(ctrl::INTERLOCK_1 + 2 * (position - 1)); }
+
+std::string withoutLine(const std::string &report)
+{
+    return std::regex_replace(report, std::regex("in line [0-9]+ ="), "in line # =");
+}
+
+std::string clearOf(const PanelHarness &h, int position)
+{
+    return std::string("KORDA_ClearCard ") += std::to_string(h.app.card(position).Card);
+}
+
+std::string interlockLine(int position)
+{
+    std::string text = "Interlock Card";
+    text += std::to_string(position);
+    text += " active (press RESET to resume)\n";
+    return text;
+}
+
+} // namespace
+
+TEST(Reset, SwitchesEveryOutputOffDimsEverySetpointAndClearsTheFoundCardsInOrder)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::string> cards;
+        std::vector<int> cleared; // positions
+    };
+    const Case cases[] = {
+        {"cards at 1 and 4", {"300004", "300001"}, {1, 4}},
+        {"no card found", {}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PanelHarness h(chassis(c.cards));
+        ASSERT_EQ(h.start(), 0);
+        h.enterEventLoop();
+        // Outputs on, on found and missing positions; a sink current set.
+        h.press(ctrl::RE_ENABLE_ALL);
+        for (const int n : {2, 13, 20, 42})
+            h.press(enableOf(n));
+        h.type(sinkOf(20), "40");
+        for (const int n : {2, 13, 20, 42})
+            ASSERT_EQ(h.intValue(enableOf(n)), 1) << "channel " << n;
+        const bool timerBefore = ui::isTimerEnabled(h.panel(), ctrl::TIMER);
+        const std::string before = h.messageBox();
+        h.clearTrace();
+
+        h.press(ctrl::RESET);
+        EXPECT_EQ(h.messageBox(), before + kReset + kDone) << "no enable operation ran";
+        std::vector<std::string> expected;
+        for (const int k : c.cleared)
+            expected.push_back(clearOf(h, k));
+        EXPECT_EQ(calls(h), expected);
+        for (int n = 1; n <= 42; ++n) {
+            SCOPED_TRACE(testing::Message() << "channel " << n);
+            EXPECT_EQ(h.intValue(enableOf(n)), 0);
+            EXPECT_TRUE(h.dimmed(voltageOf(n)));
+            EXPECT_TRUE(h.dimmed(sinkOf(n)));
+            EXPECT_FALSE(h.dimmed(enableOf(n))) << "the switches themselves stay operable";
+            EXPECT_EQ(h.doubleValue(voltageOf(n)), 1.0) << "setpoints are kept";
+        }
+        EXPECT_EQ(h.intValue(sinkOf(20)), 40);
+        EXPECT_EQ(ui::isTimerEnabled(h.panel(), ctrl::TIMER), timerBefore);
+        if (!c.cards.empty()) {
+            const korda_sim::CardState one = *korda_sim::cardState("300001");
+            const korda_sim::CardState four = *korda_sim::cardState("300004");
+            EXPECT_EQ(one.subs[1].enable, 0);
+            EXPECT_EQ(one.subs[1].volts, 0.0);
+            EXPECT_EQ(four.subs[1].amps, 0.0);
+            EXPECT_EQ(four.subs[1].enable, 0);
+        }
+
+        // A second press: the same end state and a second pair of lines.
+        h.clearTrace();
+        h.press(ctrl::RESET);
+        EXPECT_EQ(h.messageBox(), before + kReset + kDone + kReset + kDone);
+        EXPECT_EQ(calls(h), expected);
+        EXPECT_EQ(h.intValue(enableOf(2)), 0);
+        EXPECT_TRUE(h.dimmed(voltageOf(2)));
+    }
+}
+
+TEST(Reset, AFailedClearIsReportedInsideItsLinesAndALostConnectionSkipsTheRest)
+{
+    struct Case {
+        int status;
+        std::vector<std::string> calls; // with the cards' numbers of positions 1 and 4 as 1 and 2
+        std::string report;
+    };
+    const Case cases[] = {
+        {8, {"KORDA_ClearCard 1 -> 8", "KORDA_ClearCard 2"}, "<ERROR 0x8 in line # = Unknown status 0x8>\n"},
+        {4112, {"KORDA_ClearCard 1 -> 4112"}, "<ERROR 0x1010 in line # = Connection to the chassis lost>\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.status);
+        std::string fault = R"({"call": "KORDA_ClearCard", "serial": "300001", "status": )";
+        fault += std::to_string(c.status);
+        fault += "}";
+        PanelHarness h(chassis({"300001", "300004"}, fault));
+        ASSERT_EQ(h.start(), 0);
+        ASSERT_EQ(h.app.card(1).Card, 1);
+        ASSERT_EQ(h.app.card(4).Card, 2);
+        const std::string before = h.messageBox();
+        h.clearTrace();
+        h.press(ctrl::RESET);
+        EXPECT_EQ(calls(h), c.calls);
+        EXPECT_EQ(withoutLine(h.messageBox()), before + kReset + c.report + kDone);
+        ASSERT_EQ(h.popups.shown.size(), 1u);
+        EXPECT_EQ(h.popups.shown[0].title, "ERROR KORDA");
+        EXPECT_TRUE(h.dimmed(voltageOf(42)));
+    }
+}
+
+TEST(Reset, DoesNothingOnceTheChassisConnectionIsLost)
+{
+    PanelHarness h(chassis({"300001", "300002"},
+                           R"({"call": "KORDA_BattReadInterlockState", "serial": "300002", "status": 4112})"));
+    ASSERT_EQ(h.start(), 0);
+    h.enterEventLoop();
+    h.press(ctrl::STARTUP_MSG);
+    h.tick();
+    ASSERT_EQ(h.app.stopSFPdueToFail, 1);
+    h.press(enableOf(13)); // the switch moves; nothing is sent
+    ASSERT_EQ(h.intValue(enableOf(13)), 1);
+    const std::string before = h.messageBox();
+    const size_t popups = h.popups.shown.size();
+    h.clearTrace();
+
+    h.press(ctrl::RESET);
+    EXPECT_EQ(h.messageBox(), before);
+    EXPECT_TRUE(calls(h).empty());
+    EXPECT_EQ(h.popups.shown.size(), popups);
+    EXPECT_EQ(h.intValue(enableOf(13)), 1);
+    EXPECT_FALSE(h.dimmed(voltageOf(13)));
+    EXPECT_FALSE(h.dimmed(sinkOf(1)));
+}
+
+TEST(Reset, LeavesThePollAsItIs)
+{
+    // The interlock of card 300002 is active for three reads, then the link
+    // is back: after a reset its lamp blinks again and its lines stop.
+    {
+        SCOPED_TRACE("link restored");
+        PanelHarness h(chassis({"300001", "300002"}, "", R"({"serial": "300002", "from_read": 1, "reads": 3})"));
+        ASSERT_EQ(h.start(), 0);
+        h.enterEventLoop();
+        h.press(ctrl::STARTUP_MSG);
+        const std::string before = h.messageBox();
+        for (int t = 0; t < 3; ++t)
+            h.tick();
+        EXPECT_EQ(h.messageBox(), before + interlockLine(2) + interlockLine(2) + interlockLine(2));
+        EXPECT_EQ(lamp(h, 2), 0);
+        h.press(ctrl::RESET);
+        const std::string afterReset = h.messageBox();
+        EXPECT_EQ(afterReset, before + interlockLine(2) + interlockLine(2) + interlockLine(2) + kReset + kDone);
+        EXPECT_EQ(lamp(h, 2), 0) << "reset does not touch the lamps";
+        for (const int expected : {1, 0, 1}) {
+            h.tick();
+            EXPECT_EQ(lamp(h, 2), expected);
+        }
+        EXPECT_EQ(h.messageBox(), afterReset);
+    }
+    {
+        SCOPED_TRACE("interlock still active");
+        PanelHarness h(chassis({"300001", "300002"}, "", R"({"serial": "300002"})"));
+        ASSERT_EQ(h.start(), 0);
+        h.enterEventLoop();
+        h.press(ctrl::STARTUP_MSG);
+        h.tick();
+        h.press(ctrl::RESET);
+        const std::string afterReset = h.messageBox();
+        h.tick();
+        h.tick();
+        EXPECT_EQ(h.messageBox(), afterReset + interlockLine(2) + interlockLine(2));
+        EXPECT_EQ(lamp(h, 2), 0);
+    }
+    {
+        SCOPED_TRACE("poll stopped by an unreadable interlock");
+        PanelHarness h(chassis({"300001", "300002"},
+                               R"({"call": "KORDA_BattReadInterlockState", "serial": "300002", "status": 34})"));
+        ASSERT_EQ(h.start(), 0);
+        h.enterEventLoop();
+        h.press(ctrl::STARTUP_MSG);
+        h.tick();
+        ASSERT_FALSE(ui::isTimerEnabled(h.panel(), ctrl::TIMER));
+        const int lamps[] = {lamp(h, 1), lamp(h, 2)};
+        h.clearTrace();
+        h.press(ctrl::RESET);
+        EXPECT_EQ(calls(h), (std::vector<std::string>{clearOf(h, 1), clearOf(h, 2)}));
+        const std::string afterReset = h.messageBox();
+        h.clearTrace();
+        h.tick();
+        h.tick();
+        EXPECT_FALSE(ui::isTimerEnabled(h.panel(), ctrl::TIMER)) << "nothing starts the poll again";
+        EXPECT_TRUE(calls(h).empty());
+        EXPECT_EQ(h.messageBox(), afterReset);
+        EXPECT_EQ(lamp(h, 1), lamps[0]);
+        EXPECT_EQ(lamp(h, 2), lamps[1]);
+    }
+}

@@ -1,0 +1,406 @@
+// The interlock poll on the simulated chassis, ticked through the same
+// dispatch the panel's timer uses: lamps, interlock lines, the hint popup,
+// the read-backs of position 1, and how statuses 34 and 4112 end the polling.
+#include "driver/sim/korda_sim.h"
+#include "panel/timer_control.h"
+#include "panel/toolkit.h"
+#include "panel/ui.h"
+#include "support/interlock_scenarios.h"
+#include "support/panel_harness.h"
+
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <regex>
+
+using scenarios::chassis;
+using scenarios::calls;
+
+namespace {
+
+const char kHints[] =
+    "- on ERROR 0x1013 Client:Parameter is NULL select the correct chassis (PXI or LXI) in use or set correct "
+    "LXI IP Address\n\n"
+    "- if card is not available verify or select correct S/N\n\n"
+    "- if interlock is active, verify interlock link on front panel connector, press RESET to resume";
+
+const char kLostSentence[] = "\nSFP should be terminated and re-launched with a valid chassis connection...";
+
+int lamp(const PanelHarness &h, int position) { return h.intValue(ctrl::INTERLOCK_1 + 2 * (position - 1)); }
+
+std::string line(int position)
+{
+    std::string text = "Interlock Card";
+    text += std::to_string(position);
+    text += " active (press RESET to resume)\n";
+    return text;
+}
+
+// An error report with its source line blanked out, which the tests do not pin.
+std::string withoutLine(const std::string &report)
+{
+    return std::regex_replace(report, std::regex("in line [0-9]+ ="), "in line # =");
+}
+
+// The calls one tick makes for the given found positions, all succeeding.
+std::vector<std::string> tickCalls(const PanelHarness &h, const std::vector<int> &positions)
+{
+    std::vector<std::string> list;
+    for (const int k : positions) {
+        const std::string cardAndSub = std::to_string(h.app.card(k).Card) + "/1";
+        list.push_back(std::string("KORDA_BattReadInterlockState ") += cardAndSub);
+        if (k == 1)
+            for (const char *get : {"KORDA_BattGetVoltage ", "KORDA_BattGetCurrent ", "KORDA_BattGetEnable "})
+                list.push_back(std::string(get) += cardAndSub);
+    }
+    return list;
+}
+
+bool timerEnabled(const PanelHarness &h) { return ui::isTimerEnabled(h.panel(), ctrl::TIMER); }
+
+// Started, in the event loop, with the hint popup switched off.
+void startQuietly(PanelHarness &h)
+{
+    ASSERT_EQ(h.start(), 0);
+    h.enterEventLoop();
+    h.press(ctrl::STARTUP_MSG);
+    ASSERT_EQ(h.intValue(ctrl::STARTUP_MSG), 1);
+    h.clearTrace();
+}
+
+} // namespace
+
+TEST(Poll, TheFirstTickShowsTheHintsThenEveryLampBlinksAndOnlyPositionOneReadsBack)
+{
+    PanelHarness h(chassis(scenarios::allSeven()));
+    ASSERT_EQ(h.start(), 0);
+    h.enterEventLoop();
+    const std::string started = h.messageBox();
+    h.clearTrace();
+
+    h.tick();
+    ASSERT_EQ(h.popups.shown.size(), 1u);
+    EXPECT_EQ(h.popups.shown[0].kind, "message");
+    EXPECT_EQ(h.popups.shown[0].title, "User Information");
+    EXPECT_EQ(h.popups.shown[0].text, kHints);
+    EXPECT_EQ(h.app.launch, 1);
+    EXPECT_EQ(calls(h), tickCalls(h, {1, 2, 3, 4, 5, 6, 7}));
+
+    for (int t = 1; t <= 4; ++t) {
+        SCOPED_TRACE(testing::Message() << "tick " << t);
+        if (t > 1) {
+            h.clearTrace();
+            h.tick();
+            EXPECT_EQ(calls(h), tickCalls(h, {1, 2, 3, 4, 5, 6, 7}));
+        }
+        for (int k = 1; k <= 7; ++k)
+            EXPECT_EQ(lamp(h, k), t % 2) << "position " << k;
+    }
+    EXPECT_EQ(h.popups.shown.size(), 1u) << "the hints come once per run";
+    EXPECT_EQ(h.messageBox(), started) << "an intact link writes nothing";
+    EXPECT_TRUE(timerEnabled(h));
+}
+
+TEST(Poll, TheHintsAreDecidedByTheSwitchOnTheFirstTickOnly)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::string> cards;
+        bool disabledOnFirstTick;
+        size_t hintPopups;
+    };
+    const Case cases[] = {
+        {"disabled, then enabled again", scenarios::allSeven(), true, 0},
+        {"enabled, then disabled", scenarios::allSeven(), false, 1},
+        {"no card found", {}, false, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PanelHarness h(chassis(c.cards));
+        ASSERT_EQ(h.start(), 0);
+        h.enterEventLoop();
+        if (c.disabledOnFirstTick)
+            h.press(ctrl::STARTUP_MSG);
+        const std::string before = h.messageBox();
+        h.clearTrace();
+        h.tick();
+        h.press(ctrl::STARTUP_MSG); // the other way round for the rest of the run
+        h.tick();
+        h.tick();
+        EXPECT_EQ(h.popups.withTitle("User Information").size(), c.hintPopups);
+        EXPECT_EQ(h.popups.shown.size(), c.hintPopups);
+        if (c.cards.empty()) {
+            EXPECT_TRUE(calls(h).empty()) << "no card, no driver call";
+            EXPECT_EQ(h.messageBox(), before);
+        }
+    }
+}
+
+TEST(Poll, AnActiveInterlockDarkensItsLampWithOneLinePerTickUnlessSuppressed)
+{
+    for (const bool suppress : {false, true}) {
+        SCOPED_TRACE(suppress ? "disable Interlock Message checked" : "lines written");
+        PanelHarness h(chassis({"300001", "300002", "300003"}, "",
+                               R"({"serial": "300002", "from_read": 1, "reads": 5})"));
+        startQuietly(h);
+        if (suppress)
+            h.press(ctrl::INTERLOCK_MSG);
+        const std::string before = h.messageBox();
+        std::string lines;
+        for (int t = 1; t <= 5; ++t) {
+            SCOPED_TRACE(testing::Message() << "tick " << t);
+            h.tick();
+            if (!suppress)
+                lines += line(2);
+            EXPECT_EQ(h.messageBox(), before + lines);
+            EXPECT_EQ(lamp(h, 2), 0);
+            EXPECT_EQ(lamp(h, 1), t % 2);
+            EXPECT_EQ(lamp(h, 3), t % 2);
+            EXPECT_EQ(h.app.card(2).interlock, 0);
+        }
+        // The link is back: the lamp blinks again and the lines stop.
+        for (const int expected : {1, 0, 1}) {
+            h.tick();
+            EXPECT_EQ(lamp(h, 2), expected);
+        }
+        EXPECT_EQ(h.messageBox(), before + lines);
+        EXPECT_TRUE(h.popups.shown.empty());
+    }
+}
+
+TEST(Poll, TheSuppressSettingIsTakenOnceAtTheStartOfTheTick)
+{
+    // An error popup of position 1's read-back opens before position 2 is
+    // read; the switch flipped meanwhile counts from the next tick on.
+    PanelHarness h(chassis({"300001", "300002"},
+                           R"({"call": "KORDA_BattGetVoltage", "serial": "300001", "nth": 1, "status": 8})",
+                           R"({"serial": "300002"})"));
+    startQuietly(h);
+    h.popups.whileOpen = [&](const ShownPopup &) { h.press(ctrl::INTERLOCK_MSG); };
+    const std::string before = h.messageBox();
+    h.tick();
+    EXPECT_EQ(h.intValue(ctrl::INTERLOCK_MSG), 1);
+    EXPECT_EQ(withoutLine(h.messageBox()),
+              before + "<ERROR 0x8 in line # = Unknown status 0x8>\n" + line(2));
+    h.popups.whileOpen = nullptr;
+    const std::string afterFirst = h.messageBox();
+    h.tick();
+    EXPECT_EQ(h.messageBox(), afterFirst);
+    EXPECT_EQ(lamp(h, 2), 0);
+}
+
+TEST(Poll, CardsAreVisitedInAscendingOrderEachCompletelyBeforeTheNext)
+{
+    PanelHarness h(chassis({"300005", "300002"}, "",
+                           R"({"serial": "300002", "from_read": 1, "reads": 1},
+                              {"serial": "300005", "from_read": 1, "reads": 1})"));
+    startQuietly(h);
+    ASSERT_EQ(h.app.card(2).cardFound, 1);
+    ASSERT_EQ(h.app.card(5).cardFound, 1);
+    const std::string before = h.messageBox();
+    h.tick();
+    EXPECT_EQ(calls(h), tickCalls(h, {2, 5})) << "one call per card but position 1";
+    EXPECT_EQ(h.messageBox(), before + line(2) + line(5));
+    EXPECT_EQ(lamp(h, 2), 0);
+    EXPECT_EQ(lamp(h, 5), 0);
+    EXPECT_EQ(lamp(h, 1), 0) << "a position without a card is not touched";
+}
+
+TEST(Poll, AnUnreadableInterlockStopsThePollAfterTheTickHasReadEveryCard)
+{
+    PanelHarness h(chassis(scenarios::allSeven(),
+                           R"({"call": "KORDA_BattReadInterlockState", "serial": "300003", "nth": 2,
+                               "status": 34})"));
+    startQuietly(h);
+    h.tick();
+    const std::string before = h.messageBox();
+    h.clearTrace();
+    h.tick();
+
+    std::vector<std::string> expected = tickCalls(h, {1, 2, 3, 4, 5, 6, 7});
+    expected[5] += " -> 34"; // position 3's read, after the four calls of position 1 and one of position 2
+    EXPECT_EQ(calls(h), expected);
+    const std::string report = "<ERROR 0x22 in line # = Interlock state cannot be read: the card is not responding>\n";
+    EXPECT_EQ(withoutLine(h.messageBox()), before + report) << "the held flag says intact: no line";
+    ASSERT_EQ(h.popups.shown.size(), 1u);
+    EXPECT_EQ(h.popups.shown[0].title, "ERROR KORDA");
+    EXPECT_EQ(withoutLine(h.popups.shown[0].text), report);
+    EXPECT_FALSE(timerEnabled(h));
+    EXPECT_EQ(h.app.stopSFPdueToFail, 0);
+    for (int k = 1; k <= 7; ++k)
+        EXPECT_EQ(lamp(h, k), 0) << "every lamp toggled in the last tick, position " << k;
+
+    // No tick comes any more; the lamps stay as they are.
+    h.clearTrace();
+    for (int t = 0; t < 3; ++t)
+        h.tick();
+    EXPECT_TRUE(calls(h).empty());
+    EXPECT_EQ(h.popups.shown.size(), 1u);
+    for (int k = 1; k <= 7; ++k)
+        EXPECT_EQ(lamp(h, k), 0);
+}
+
+TEST(Poll, AFailingReadIsReportedEveryTickAndTheLampFollowsTheHeldFlag)
+{
+    struct Case {
+        const char *name;
+        int failFrom;                  // the card's first failing read
+        std::vector<int> lamps;        // position 2's lamp after ticks 1..3
+        std::vector<bool> linePerTick; // whether its interlock line comes
+    };
+    const Case cases[] = {
+        // The last good read said intact: the lamp goes on blinking.
+        {"after a good read", 2, {1, 0, 1}, {false, false, false}},
+        // Nothing read yet: the flag still holds its start value, "active".
+        {"from the first read", 1, {0, 0, 0}, {true, true, true}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string fault = R"({"call": "KORDA_BattReadInterlockState", "serial": "300002", "times": 0, "status": 8, "nth": )";
+        fault += std::to_string(c.failFrom);
+        fault += "}";
+        PanelHarness h(chassis({"300001", "300002"}, fault));
+        startQuietly(h);
+        for (int t = 1; t <= 3; ++t) {
+            SCOPED_TRACE(testing::Message() << "tick " << t);
+            const std::string before = h.messageBox();
+            const size_t popups = h.popups.shown.size();
+            h.tick();
+            std::string expected = withoutLine(before);
+            if (t >= c.failFrom)
+                expected += "<ERROR 0x8 in line # = Unknown status 0x8>\n";
+            if (c.linePerTick[static_cast<size_t>(t - 1)])
+                expected += line(2);
+            EXPECT_EQ(withoutLine(h.messageBox()), expected);
+            EXPECT_EQ(h.popups.shown.size(), popups + (t >= c.failFrom ? 1 : 0));
+            EXPECT_EQ(lamp(h, 2), c.lamps[static_cast<size_t>(t - 1)]);
+            EXPECT_TRUE(timerEnabled(h)) << "only 34 and 4112 stop the poll";
+        }
+    }
+}
+
+TEST(Poll, ALostConnectionEndsTheDriverTrafficOfTheTickAtOnce)
+{
+    struct Case {
+        const char *call;
+        const char *serial;
+        size_t callsMade; // of the full tick of three cards, the failing one last
+    };
+    const Case cases[] = {
+        {"KORDA_BattReadInterlockState", "300001", 1},
+        {"KORDA_BattGetVoltage", "300001", 2},
+        {"KORDA_BattGetCurrent", "300001", 3},
+        {"KORDA_BattGetEnable", "300001", 4},
+        {"KORDA_BattReadInterlockState", "300002", 5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.call << " of " << c.serial);
+        std::string fault = R"({"call": ")";
+        fault += c.call;
+        fault += R"(", "serial": ")";
+        fault += c.serial;
+        fault += R"(", "status": 4112})";
+        PanelHarness h(chassis({"300001", "300002", "300003"}, fault));
+        startQuietly(h);
+        std::vector<std::string> expected = tickCalls(h, {1, 2, 3});
+        h.tick();
+        expected.resize(c.callsMade);
+        expected.back() += " -> 4112";
+        EXPECT_EQ(calls(h), expected);
+        ASSERT_EQ(h.popups.shown.size(), 1u);
+        EXPECT_EQ(h.popups.shown[0].title, "ERROR KORDA");
+        const std::string &text = h.popups.shown[0].text;
+        EXPECT_EQ(text.substr(0, 20), "<ERROR 0x1010 in lin");
+        EXPECT_EQ(text.substr(text.size() - std::string(kLostSentence).size()), kLostSentence);
+        EXPECT_EQ(h.messageBox().find(kLostSentence), std::string::npos) << "the sentence is for the popup";
+        EXPECT_EQ(h.app.stopSFPdueToFail, 1);
+        EXPECT_FALSE(timerEnabled(h));
+        for (int k = 1; k <= 7; ++k)
+            EXPECT_EQ(h.app.card(k).cardFound, 0);
+
+        h.clearTrace();
+        h.tick();
+        EXPECT_TRUE(calls(h).empty());
+        EXPECT_EQ(h.popups.shown.size(), 1u);
+    }
+}
+
+TEST(Poll, TicksArriveOnlyFromTheEventLoopAndNeverInsideACallbackOrPopup)
+{
+    PanelHarness h(chassis({"300001", "300002"},
+                           R"({"call": "KORDA_BattGetVoltage", "serial": "300001", "nth": 2, "status": 8},
+                              {"call": "KORDA_ClearCard", "serial": "300002", "status": 8})"));
+    ASSERT_EQ(h.start(), 0);
+    auto *timerControl = dynamic_cast<panel::TimerControl *>(panel::Toolkit::instance().control(h.panel(), ctrl::TIMER));
+    ASSERT_NE(timerControl, nullptr);
+    EXPECT_TRUE(timerControl->isEnabled()) << "enabled from the load on";
+    EXPECT_EQ(timerControl->intervalMs(), 400);
+
+    h.clearTrace();
+    h.tick();
+    EXPECT_EQ(h.app.launch, 0) << "before the event loop a tick does nothing";
+    EXPECT_TRUE(calls(h).empty());
+    EXPECT_TRUE(h.popups.shown.empty());
+
+    h.enterEventLoop();
+    int nestedTicks = 0;
+    h.popups.whileOpen = [&](const ShownPopup &) {
+        ++nestedTicks;
+        h.tick();
+    };
+    h.tick(); // the hint popup is open while a tick falls due
+    EXPECT_EQ(calls(h), tickCalls(h, {1, 2}));
+    EXPECT_EQ(lamp(h, 1), 1) << "toggled once, not twice";
+
+    h.clearTrace();
+    h.tick(); // an error popup of the read-back is open while a tick falls due
+    std::vector<std::string> expected = tickCalls(h, {1, 2});
+    expected[1] += " -> 8";
+    EXPECT_EQ(calls(h), expected);
+    EXPECT_EQ(lamp(h, 1), 0);
+
+    h.clearTrace();
+    h.press(ctrl::RESET); // another callback's popup is open while a tick falls due
+    EXPECT_EQ(calls(h), (std::vector<std::string>{"KORDA_ClearCard 1", "KORDA_ClearCard 2 -> 8"}));
+    EXPECT_EQ(nestedTicks, 3);
+    EXPECT_EQ(h.popups.shown.size(), 3u);
+    EXPECT_EQ(lamp(h, 1), 0) << "a tick that fell due meanwhile is dropped, not queued";
+
+    // The panel's own timer reaches the poll through the same dispatch.
+    h.popups.whileOpen = nullptr;
+    h.clearTrace();
+    QElapsedTimer waited;
+    waited.start();
+    while (calls(h).empty() && waited.elapsed() < 5000)
+        QTest::qWait(50);
+    EXPECT_FALSE(calls(h).empty()) << "no tick from the timer within 5 s";
+}
+
+TEST(Poll, TheMessageBoxKeepsItsNewestLinesInViewAndStaysBounded)
+{
+    PanelHarness h(chassis(scenarios::allSeven(), "",
+                           R"({"serial": "300001"}, {"serial": "300002"}, {"serial": "300003"},
+                              {"serial": "300004"}, {"serial": "300005"}, {"serial": "300006"},
+                              {"serial": "300007"})"));
+    startQuietly(h);
+    korda_sim::captureTrace(false);
+    for (int t = 0; t < 1500; ++t) // 10500 lines
+        h.tick();
+    const std::string box = h.messageBox();
+    const auto lines = std::count(box.begin(), box.end(), '\n');
+    EXPECT_LE(lines, 10000);
+    EXPECT_GE(lines, 9990);
+    EXPECT_EQ(box.rfind("Interlock Card", 0), 0u) << box.substr(0, 200);
+    EXPECT_EQ(box.find("searching cards"), std::string::npos) << "the oldest lines went first";
+    const std::string newest = line(6) + line(7);
+    EXPECT_EQ(box.substr(box.size() - newest.size()), newest);
+
+    auto *edit = qobject_cast<QPlainTextEdit *>(h.widget(ctrl::MSGBOX));
+    ASSERT_NE(edit, nullptr);
+    const QScrollBar *bar = edit->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "the newest line is in view";
+}
