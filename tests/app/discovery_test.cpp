@@ -128,7 +128,10 @@ std::string callId(int card, int status = 0)
     return "KORDA_CardId card=" + std::to_string(card) + " session=1 size=100 -> " + std::to_string(status);
 }
 std::string callClose(int card) { return "KORDA_CloseSpecifiedCard card=" + std::to_string(card) + " session=1 -> 0"; }
-std::string callLookup(int status) { return "KORDA_ErrorCodeToMessage size=200 status_in=" + std::to_string(status) + " -> 0"; }
+std::string callLookup(int status)
+{
+    return "KORDA_ErrorCodeToMessage size=200 status_in=" + std::to_string(status) + " -> 0";
+}
 
 // The line of our own source that holds `needle`, once; the report names it.
 int sourceLine(const std::string &file, const std::string &needle)
@@ -205,9 +208,14 @@ TEST(Discovery, TheBuiltInChassisGivesEachCardItsPositionByLanOrPxi)
         // Opened in bus/slot order; the other model's card is closed again.
         const std::vector<std::string> calls = {
             callConnect(pxi ? "PXI" : kAddress), callCount(), callFind(8),
-            callOpen(1, 2), callId(1), callId(1), callOpen(1, 3), callId(2), callId(2), callOpen(1, 4), callId(3), callId(3),
+            callOpen(1, 2), callId(1), callId(1),
+            callOpen(1, 3), callId(2), callId(2),
+            callOpen(1, 4), callId(3), callId(3),
             callOpen(1, 5), callId(4), callClose(4),
-            callOpen(2, 2), callId(5), callId(5), callOpen(2, 3), callId(6), callId(6), callOpen(2, 4), callId(7), callId(7), callOpen(2, 5), callId(8), callId(8)};
+            callOpen(2, 2), callId(5), callId(5),
+            callOpen(2, 3), callId(6), callId(6),
+            callOpen(2, 4), callId(7), callId(7),
+            callOpen(2, 5), callId(8), callId(8)};
         EXPECT_EQ(callTexts(h), calls);
 
         std::map<int, std::string> identities;
@@ -355,8 +363,8 @@ TEST(Discovery, WhereNoChassisAnswersTheReportIsFollowedByNoModules)
         SCOPED_TRACE(c.name);
         // Only the LAN chassis at the default address exists.
         PanelHarness h(scenario(builtinCards()));
-        h.writeFile(c.commandLine.empty() ? "Tavrin.state" : QString::fromStdString("Tavrin_" + c.commandLine + ".state"),
-                    stateFile(c.values));
+        const std::string file = c.commandLine.empty() ? "Tavrin.state" : "Tavrin_" + c.commandLine + ".state";
+        h.writeFile(QString::fromStdString(file), stateFile(c.values));
         ASSERT_EQ(h.start(c.commandLine), 0);
 
         const std::string text =
@@ -405,8 +413,8 @@ TEST(Discovery, ALostConnectionClearsTheFoundPositionsAndStopsThePoll)
              "\nCard4 S/N 300004 found\nCard5 S/N 300005 found\nCard6 S/N 300006 found\nCard7 S/N 300007 found"
              "\n...OK!\n",
          {0, 0, 0, 1, 1, 1, 1},
-         {callConnect(kAddress), callCount(), callFind(8), callOpen(1, 2), callId(1), callId(1), callOpen(1, 3), callId(2), callId(2), callOpen(1, 4),
-          callId(3, 4112), callLookup(4112), callClose(3)}},
+         {callConnect(kAddress), callCount(), callFind(8), callOpen(1, 2), callId(1), callId(1), callOpen(1, 3),
+          callId(2), callId(2), callOpen(1, 4), callId(3, 4112), callLookup(4112), callClose(3)}},
         {"at the last card's second identity read",
          {{"call", "KORDA_CardId"}, {"serial", "300007"}, {"nth", 2}, {"status", 4112}},
          "\nCard1 S/N 300001 found\nCard2 S/N 300002 found\nCard3 S/N 300003 found\nCard4 S/N 300004 found"

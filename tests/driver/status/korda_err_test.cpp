@@ -230,7 +230,8 @@ TEST(StatusCheck, TheDeviceLineShowsAtMost15CharactersOfTheAddress)
         h.popups.shown.clear();
         ui::setText(h.panel(), ctrl::IPADDRESS, c.address);
         EXPECT_EQ(KORDA_ERR(h.app, 42, 0x2006), 0x2006);
-        const std::string report = "<ERROR 0x2006 in line 42 = No card at this bus and slot>\n\ndevice: " + c.shown + "\n";
+        const std::string report =
+            "<ERROR 0x2006 in line 42 = No card at this bus and slot>\n\ndevice: " + c.shown + "\n";
         EXPECT_EQ(h.messageBox(), report);
         ASSERT_EQ(h.popups.shown.size(), 1u);
         EXPECT_EQ(h.popups.shown[0].text, report);
