@@ -78,13 +78,17 @@ void examineFreeCards(AppState &app)
     }
     KORDA_CHECK(app, KORDA_FindFreeCards(app.sessionID, NumCards, BusList, SlotList));
 
-    // A failed call leaves the card number and identity of the one before:
-    // the card is examined with whatever the driver left.
-    KordaCard CardNum = 0;
-    char CardID[kIdLimit] = {};
     for (uint32_t i = 0; i < NumCards; ++i) {
-        KORDA_CHECK(app, KORDA_OpenSpecifiedCard(app.sessionID, BusList[i], SlotList[i], &CardNum));
-        KORDA_CHECK(app, KORDA_CardId(app.sessionID, CardNum, CardID, kIdLimit));
+        // A card that could not be opened has no number of its own: reading or
+        // closing with the number of the card before would be about another card.
+        KordaCard CardNum = 0;
+        if (KORDA_CHECK(app, KORDA_OpenSpecifiedCard(app.sessionID, BusList[i], SlotList[i], &CardNum)) != 0)
+            continue;
+        // An identity that could not be read matches nothing, so the card is
+        // closed again; the text of the card before must not give it a position.
+        char CardID[kIdLimit] = {};
+        if (KORDA_CHECK(app, KORDA_CardId(app.sessionID, CardNum, CardID, kIdLimit)) != 0)
+            CardID[0] = '\0';
         CardID[kIdLimit - 1] = '\0';
         if (const int k = matchingPosition(app, CardID))
             takePosition(app, k, CardNum, CardID);

@@ -22,4 +22,6 @@ std::optional<CardState> cardState(std::string_view serial, std::string_view add
     return sim().cardState(serial, address);
 }
 
+void describeStatusAs(KordaStatus status, std::string text) { sim().describeStatusAs(status, std::move(text)); }
+
 } // namespace korda_sim

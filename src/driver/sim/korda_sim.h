@@ -76,6 +76,11 @@ std::string traceToFile(const std::string &path);
 // across all chassis (the built-in chassis repeat theirs: pass the address).
 std::optional<CardState> cardState(std::string_view serial, std::string_view address = {});
 
+// The text KORDA_ErrorCodeToMessage gives for `status` from now on, in place of
+// the simulator's own (cut to the caller's buffer as usual). Scenario changes
+// keep it; reset() drops it.
+void describeStatusAs(KordaStatus status, std::string text);
+
 } // namespace korda_sim
 
 #endif

@@ -115,6 +115,7 @@ void Simulator::reset()
     configured_ = false;
     install(Scenario{});
     trace_.reset();
+    clearDescriptions();
 }
 
 std::string Simulator::useScenarioText(std::string_view jsonText)
@@ -168,6 +169,13 @@ std::optional<CardState> Simulator::cardState(std::string_view serial, std::stri
 {
     std::lock_guard lock(mutex_);
     return world_.state(serial, address);
+}
+
+void Simulator::describeStatusAs(KordaStatus status, std::string text)
+{
+    std::lock_guard lock(mutex_);
+    configureInProcess();
+    setDescription(status, std::move(text));
 }
 
 } // namespace korda_sim

@@ -36,6 +36,7 @@ public:
     void clearCapturedTrace();
     std::string traceToFile(const std::string &path);
     std::optional<CardState> cardState(std::string_view serial, std::string_view address);
+    void describeStatusAs(KordaStatus status, std::string text);
 
 private:
     Simulator() = default;

@@ -2,11 +2,29 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <utility>
 
 namespace korda_sim {
 
+namespace {
+
+std::map<KordaStatus, std::string> &replacedDescriptions()
+{
+    static std::map<KordaStatus, std::string> texts;
+    return texts;
+}
+
+} // namespace
+
+void setDescription(KordaStatus status, std::string text) { replacedDescriptions()[status] = std::move(text); }
+
+void clearDescriptions() { replacedDescriptions().clear(); }
+
 std::string describeStatus(KordaStatus status)
 {
+    if (const auto it = replacedDescriptions().find(status); it != replacedDescriptions().end())
+        return it->second;
     switch (status) {
     case KORDA_STATUS_OK:
         return "Success";

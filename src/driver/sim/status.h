@@ -27,6 +27,11 @@ enum SimStatus : KordaStatus {
 // scenario may inject any) get "Unknown status 0x..." with the value in hex.
 std::string describeStatus(KordaStatus status);
 
+// Replaces the description of one status (tests: texts of any length or
+// content); clearDescriptions() brings back the simulator's own.
+void setDescription(KordaStatus status, std::string text);
+void clearDescriptions();
+
 } // namespace korda_sim
 
 #endif
