@@ -77,6 +77,15 @@ ui::Callback PanelWindow::callbackOf(int id) const
     return found == callbacks_.end() ? nullptr : found->second;
 }
 
+std::vector<TimerControl *> PanelWindow::timers() const
+{
+    std::vector<TimerControl *> found;
+    for (const auto &[id, control] : controls_)
+        if (auto *timer = dynamic_cast<TimerControl *>(control.get()))
+            found.push_back(timer);
+    return found;
+}
+
 int PanelWindow::left() const { return geometry().x(); }
 int PanelWindow::top() const { return geometry().y(); }
 

@@ -8,8 +8,11 @@
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace panel {
+
+class TimerControl;
 
 class PanelWindow : public QWidget {
 public:
@@ -20,6 +23,7 @@ public:
     const PanelDef &def() const { return def_; }
     Control *control(int id) const;
     ui::Callback callbackOf(int id) const;
+    std::vector<TimerControl *> timers() const;
     void *callbackData() const { return callbackData_; }
 
     // The panel as shown: the client area's position on the desktop.

@@ -23,6 +23,10 @@ public:
 
     bool isEnabled() const { return timer_.isActive(); }
     int intervalMs() const { return timer_.interval(); }
+    // Milliseconds until the next tick is due; 0 when overdue, -1 when stopped.
+    int remainingMs() const { return timer_.remainingTime(); }
+    // Starts the interval afresh: a tick already due is not delivered.
+    void restart() { timer_.start(); }
     void setEnabled(bool enabled)
     {
         if (enabled)

@@ -1,6 +1,9 @@
 #include "panel/toolkit.h"
 
+#include "panel/timer_control.h"
+
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 
@@ -103,9 +106,27 @@ void Toolkit::invoke(int handle, int id, int event)
     const ui::Callback callback = window ? window->callbackOf(id) : nullptr;
     if (!callback)
         return;
+    // A tick that falls due while the callback runs must be dropped: Qt would
+    // deliver it late, right after the callback. Restarting the timer then
+    // keeps the rhythm without that late tick.
+    struct Due {
+        TimerControl *timer;
+        int remainingMs;
+    };
+    std::vector<Due> due;
+    QElapsedTimer clock;
+    if (depth_ == 0) {
+        for (TimerControl *timer : window->timers())
+            if (timer->isEnabled())
+                due.push_back({timer, timer->remainingMs()});
+        clock.start();
+    }
     ++depth_;
     callback(handle, id, event, window->callbackData(), 0, 0);
     --depth_;
+    for (const Due &d : due)
+        if (d.timer->isEnabled() && clock.elapsed() >= d.remainingMs)
+            d.timer->restart();
     if (depth_ == 0)
         runPendingCommits();
 }

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -369,4 +370,31 @@ TEST(PanelText, CharactersAndFixedDecimals)
     EXPECT_EQ(ui::fixed(2.5, 4), "2.5000");
     EXPECT_EQ(ui::fixed(49.99999999, 0), "50");
     EXPECT_EQ(ui::fixed(0.0, 0), "0");
+}
+
+TEST_F(Adapter, ATickThatFellDueDuringALongCallbackIsDroppedNotDeliveredLate)
+{
+    QElapsedTimer clock;
+    qint64 callbackEnded = -1;
+    std::vector<qint64> tickTimes;
+    duringCallback = [&](int control, int event) {
+        if (event == ui::kTimerTick) {
+            tickTimes.push_back(clock.elapsed());
+            return;
+        }
+        if (control == ctrl::RESET) {
+            QThread::msleep(700); // longer than the 0.4 s interval, no popup
+            callbackEnded = clock.elapsed();
+        }
+    };
+    QTimer::singleShot(50, [&] { click(input(ctrl::RESET)); });
+    QTimer::singleShot(1600, [] { ui::quitUserInterface(); });
+    clock.start();
+    ui::setTimerEnabled(panel, ctrl::TIMER, true); // the interval starts now
+    ui::runUserInterface();
+    ASSERT_GT(callbackEnded, 0);
+    const auto after = std::find_if(tickTimes.begin(), tickTimes.end(), [&](qint64 t) { return t >= callbackEnded; });
+    ASSERT_NE(after, tickTimes.end());
+    EXPECT_GE(*after - callbackEnded, 300) << "the next tick keeps its interval after the callback";
+    EXPECT_EQ(std::count_if(tickTimes.begin(), tickTimes.end(), [&](qint64 t) { return t >= 50 && t < callbackEnded; }), 0);
 }

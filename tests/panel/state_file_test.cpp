@@ -53,8 +53,13 @@ protected:
                 break;
             case panel::Kind::Text:
             case panel::Kind::TextMessage:
-                ui::setText(p, c.id, ("v" + std::to_string(c.id) + " \xc3\xa4").c_str());
+            {
+                std::string text = "v";
+                text += std::to_string(c.id);
+                text += " \xc3\xa4";
+                ui::setText(p, c.id, text);
                 break;
+            }
             default:
                 break;
             }
