@@ -18,6 +18,7 @@ const std::array<int, 3> kSignals = {SIGTERM, SIGINT, SIGHUP};
 // The pipe from the handler to the user-interface thread: [0] read, [1] write.
 int wakePipe[2] = {-1, -1};
 struct sigaction previous[kSignals.size()];
+struct sigaction previousPipe;
 
 // Async-signal-safe: one write, errno kept. A full pipe already holds a wake-up.
 extern "C" void onQuitSignal(int)
@@ -59,6 +60,12 @@ SignalQuit::SignalQuit(AppState &app) : app_(app)
     action.sa_flags = SA_RESTART;
     for (std::size_t i = 0; i < kSignals.size(); ++i)
         ::sigaction(kSignals[i], &action, &previous[i]);
+    // A write to a closed standard error (the reader of a pipe gone with the
+    // same Ctrl+C) must not end the process in the middle of quit.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, &previousPipe);
     installed_ = true;
 }
 
@@ -68,6 +75,7 @@ SignalQuit::~SignalQuit()
         return;
     for (std::size_t i = 0; i < kSignals.size(); ++i)
         ::sigaction(kSignals[i], &previous[i], nullptr);
+    ::sigaction(SIGPIPE, &previousPipe, nullptr);
     notifier_.reset();
     closePipe();
 }

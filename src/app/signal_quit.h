@@ -13,8 +13,9 @@ class QSocketNotifier;
 // While an instance lives, the three signals are caught. The handler only
 // writes a byte into a pipe; the user-interface thread reads it whenever its
 // event loop runs (the main loop, or the loop of a popup that is open) and
-// then calls requestUnattendedQuit(). The previous handlers come back when the
-// instance goes. One instance at a time.
+// then calls requestUnattendedQuit(). SIGPIPE is ignored meanwhile, so that a
+// closed standard error cannot end the process half-way. The previous handlers
+// come back when the instance goes. One instance at a time.
 class SignalQuit {
 public:
     explicit SignalQuit(AppState &app);

@@ -16,7 +16,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 using card_scenarios::cardsAt;
 using card_scenarios::savedValues;
@@ -83,6 +85,9 @@ public:
             env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(workingDirectory);
+        // As from a shell: Qt ignores SIGPIPE in this process, and the child
+        // would inherit that.
+        process.setChildProcessModifier([] { ::signal(SIGPIPE, SIG_DFL); });
     }
     ~Program()
     {
@@ -176,6 +181,37 @@ TEST(EndToEnd, ASignalLeavesEveryCardSafeAndSavesTheState)
         EXPECT_EQ(saved.value("STARTUP_MSG").toInt(), 1);
         EXPECT_EQ(saved.value("MSGBOX").toString(), "");
     }
+}
+
+// Ctrl+C in a terminal also ends the reader of a pipe the panel's standard
+// error goes to; the error reports of quit then meet a closed pipe, which must
+// not end the process before the cards are safe.
+TEST(EndToEnd, AClosedStandardErrorDoesNotCutQuitShort)
+{
+    QTemporaryDir dir;
+    const QString scenario = dir.filePath("scenario.json");
+    const QString trace = dir.filePath("trace.jsonl");
+    writeFile(scenario, QByteArray::fromStdString(
+                            cardsAt({1, 3}, {card_scenarios::fault("KORDA_CloseSpecifiedCard", 8, "300001")})));
+    writeFile(dir.filePath("Tavrin.state"), card_scenarios::stateFile({{"STARTUP_MSG", 1}}));
+    Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+    // Standard error goes into a pipe whose reader this test closes.
+    int errors[2];
+    ASSERT_EQ(::pipe2(errors, O_CLOEXEC), 0);
+    tavr.process.setChildProcessModifier([writeEnd = errors[1]] {
+        ::signal(SIGPIPE, SIG_DFL);
+        ::dup2(writeEnd, STDERR_FILENO);
+    });
+    tavr.process.start(programPath(), {});
+    ::close(errors[1]);
+    ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+    ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+    ::close(errors[0]);
+    tavr.process.terminate();
+    ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
+    EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tavr.process.exitCode(), 0);
+    EXPECT_EQ(count(readTrace(trace), "KORDA_CloseSpecifiedCard"), 2) << "card 3 closed after card 1's error";
 }
 
 // The hint popup of the first tick is a modal dialog nobody will close: the
