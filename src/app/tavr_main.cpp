@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/signal_quit.h"
 #include "app/startup.h"
 #include "panel/ui.h"
 
@@ -43,6 +44,12 @@ int tavr_main(int argc, char **argv)
     int toolkitArgc = 1; // the arguments are ours: Qt sees only the program name
     QApplication application(toolkitArgc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // From here on SIGTERM, SIGINT and SIGHUP end the panel through quit, like
+    // the QUIT button; one that arrives during start-up is acted on once the
+    // start-up has finished, or as soon as a popup of it is open.
+    const SignalQuit signalQuit(app);
+    if (!signalQuit.installed())
+        std::fprintf(stderr, "tavr: %s\n", signalQuit.error().c_str());
 
     const std::string uir = QDir(QApplication::applicationDirPath()).filePath("tavr.uir").toStdString();
     std::string error;

@@ -57,20 +57,41 @@ private:
     QPushButton *no_ = nullptr;
 };
 
+// Keeps a dialog on the list of open ones while it waits for the operator.
+class OpenDialog {
+public:
+    OpenDialog(std::vector<QDialog *> &open, QDialog *dialog) : open_(open) { open_.push_back(dialog); }
+    ~OpenDialog() { open_.pop_back(); }
+    OpenDialog(const OpenDialog &) = delete;
+    OpenDialog &operator=(const OpenDialog &) = delete;
+
+private:
+    std::vector<QDialog *> &open_;
+};
+
 } // namespace
 
 void DialogPopups::message(const std::string &title, const std::string &text)
 {
     QMessageBox box(QMessageBox::NoIcon, qt(title), qt(text), QMessageBox::Ok, Toolkit::instance().popupParent());
     box.setTextFormat(Qt::PlainText);
+    const OpenDialog waiting(open_, &box);
     box.exec();
 }
 
 int DialogPopups::confirm(const std::string &title, const std::string &text)
 {
     ConfirmDialog dialog(qt(title), qt(text), Toolkit::instance().popupParent());
+    const OpenDialog waiting(open_, &dialog);
     const int answer = dialog.exec();
     return answer == 1 || answer == 2 ? answer : 0;
+}
+
+void DialogPopups::closeOpen()
+{
+    // Rejected is 0: a confirmation closed this way is cancelled.
+    for (auto it = open_.rbegin(); it != open_.rend(); ++it)
+        (*it)->reject();
 }
 
 } // namespace panel

@@ -3,6 +3,9 @@
 
 #include "panel/popups.h"
 
+#include <vector>
+
+class QDialog;
 class QWidget;
 
 namespace panel {
@@ -11,6 +14,11 @@ class DialogPopups : public ui::PopupPresenter {
 public:
     void message(const std::string &title, const std::string &text) override;
     int confirm(const std::string &title, const std::string &text) override;
+    void closeOpen() override;
+
+private:
+    // The dialogs now waiting for the operator, innermost last.
+    std::vector<QDialog *> open_;
 };
 
 } // namespace panel

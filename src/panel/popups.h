@@ -13,6 +13,9 @@ public:
     virtual void message(const std::string &title, const std::string &text) = 0;
     // "yes" / "no": 1 for "yes", 2 for "no", 0 when closed any other way.
     virtual int confirm(const std::string &title, const std::string &text) = 0;
+    // Closes every popup now open as if the operator had closed it: a message
+    // counts as read, a confirmation as cancelled (0).
+    virtual void closeOpen() {}
 };
 
 // nullptr restores the dialogs of the program.

@@ -75,11 +75,24 @@ QWidget *Toolkit::popupParent() const { return panel(lastDisplayed_); }
 
 void Toolkit::operatorCommit(int handle, int id)
 {
+    if (quitRequested_)
+        return;
     if (depth_ > 0) {
         pendingCommits_.emplace_back(handle, id);
         return;
     }
     dispatchCommit(handle, id);
+}
+
+void Toolkit::requestCommit(int handle, int id)
+{
+    if (quitRequested_)
+        return;
+    if (depth_ == 0 && loopActive_) {
+        dispatchCommit(handle, id);
+        return;
+    }
+    pendingCommits_.emplace_front(handle, id);
 }
 
 void Toolkit::dispatchCommit(int handle, int id)
@@ -133,7 +146,7 @@ void Toolkit::invoke(int handle, int id, int event)
 
 void Toolkit::runPendingCommits()
 {
-    while (depth_ == 0 && !pendingCommits_.empty()) {
+    while (depth_ == 0 && !quitRequested_ && !pendingCommits_.empty()) {
         const auto [handle, id] = pendingCommits_.front();
         pendingCommits_.pop_front();
         dispatchCommit(handle, id);
@@ -161,6 +174,7 @@ int Toolkit::run()
 void Toolkit::quit()
 {
     quitRequested_ = true;
+    pendingCommits_.clear(); // the program is ending: no operation may start now
     if (loop_)
         loop_->exit(0);
 }

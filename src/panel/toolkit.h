@@ -5,7 +5,8 @@
 // loop runs, no callback is running and no popup is open; otherwise it is
 // dropped, not queued. An operator commit that arrives while a callback runs
 // (a field losing focus to a popup, the close box) waits until that callback
-// has returned. A dimmed control takes no commit from the operator.
+// has returned. A dimmed control takes no commit from the operator. Once the
+// loop has been told to quit, no commit is dispatched any more.
 #pragma once
 
 #include "panel/panel_window.h"
@@ -36,6 +37,8 @@ public:
 
     // Entry points of the widgets and timers.
     void operatorCommit(int handle, int id);
+    // A commit the program asks for itself (ui::requestCommit).
+    void requestCommit(int handle, int id);
     void deliverTimerTick(int handle, int id);
 
     bool callbackRunning() const { return depth_ > 0; }

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <charconv>
+#include <cstdio>
 
 namespace ui {
 
@@ -27,6 +28,24 @@ PopupPresenter *&installedPresenter()
 {
     static PopupPresenter *presenter = nullptr;
     return presenter;
+}
+
+bool &unattendedPopups()
+{
+    static bool unattended = false;
+    return unattended;
+}
+
+// An unattended popup leaves its text where someone may still read it.
+void toStandardError(const std::string &title, const std::string &text)
+{
+    std::string line = "tavr: ";
+    line += title;
+    line += ": ";
+    line += text;
+    if (line.back() != '\n')
+        line += '\n';
+    std::fputs(line.c_str(), stderr);
 }
 
 // Counts an open popup for the dispatch of timer ticks.
@@ -60,6 +79,7 @@ void displayPanel(int panel)
 int runUserInterface() { return Toolkit::instance().run(); }
 void quitUserInterface() { Toolkit::instance().quit(); }
 bool userInterfaceQuitRequested() { return Toolkit::instance().quitRequested(); }
+void requestCommit(int panel, int control) { Toolkit::instance().requestCommit(panel, control); }
 
 int32_t getInt(int panel, int control)
 {
@@ -213,15 +233,32 @@ PopupPresenter *popupPresenter()
 
 void messagePopup(const std::string &title, const std::string &text)
 {
+    if (unattendedPopups()) {
+        toStandardError(title, text);
+        return;
+    }
     const PopupScope open;
     popupPresenter()->message(title, text);
 }
 
 int confirmPopup(const std::string &title, const std::string &text)
 {
+    if (unattendedPopups()) {
+        toStandardError(title, text + "(answered \"no\": nobody at the panel)");
+        return 2;
+    }
     const PopupScope open;
     return popupPresenter()->confirm(title, text);
 }
+
+void setPopupsUnattended(bool unattended)
+{
+    unattendedPopups() = unattended;
+    if (unattended)
+        popupPresenter()->closeOpen();
+}
+
+bool popupsUnattended() { return unattendedPopups(); }
 
 int savePanelState(int panel, const std::string &path, int slot)
 {

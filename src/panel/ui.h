@@ -49,6 +49,12 @@ void displayPanel(int panel);
 int runUserInterface();
 void quitUserInterface();
 bool userInterfaceQuitRequested();
+// Commits `control` on the program's own behalf, as the operator's commit
+// would: at once when no callback runs and the event loop runs; otherwise as
+// soon as the running callback has returned, or when the event loop starts,
+// ahead of any operator commit still waiting. Nothing is committed once the
+// event loop has been told to quit.
+void requestCommit(int panel, int control);
 
 // Values. Numeric controls hold a double or a 32-bit integer; toggles and LEDs
 // hold 0 or 1; text fields, text messages and the text box hold text (UTF-8).
@@ -85,6 +91,14 @@ void messagePopup(const std::string &title, const std::string &text);
 // Returns 1 when the operator chose "yes" (the first button), 2 for "no",
 // and 0 when the popup was closed any other way.
 int confirmPopup(const std::string &title, const std::string &text);
+
+// For when nobody may be at the panel (the program was told to end from
+// outside): every popup open now is closed as if the operator had closed it,
+// and from then on a message popup returns at once, its title and text written
+// to standard error, and a confirmation answers "no". false restores waiting
+// popups.
+void setPopupsUnattended(bool unattended);
+bool popupsUnattended();
 
 // Panel state file: every control value, keyed by constant name, under `slot`.
 // Return 0 on success, negative on failure; neither reports anything.

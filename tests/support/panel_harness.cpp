@@ -30,6 +30,9 @@ PanelHarness::PanelHarness(const std::string &scenario)
 
 PanelHarness::~PanelHarness()
 {
+    ui::setPopupsUnattended(false);
+    if (ui::userInterfaceQuitRequested())
+        ui::runUserInterface(); // returns at once, as the program's loop does after quit
     panel::Toolkit::instance().setLoopActive(false);
     panel::Toolkit::instance().clearQuitRequest();
     if (app.bsdpanel > 0)

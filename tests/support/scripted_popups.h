@@ -21,9 +21,17 @@ public:
     std::deque<int> confirmAnswers;
     // Runs while a popup is open, as the operator or the timer might.
     std::function<void(const ShownPopup &)> whileOpen;
+    // Popups closed by the program rather than answered (closeOpen while open):
+    // a confirmation closed so answers 0.
+    int closedByProgram = 0;
 
     void message(const std::string &title, const std::string &text) override;
     int confirm(const std::string &title, const std::string &text) override;
+    void closeOpen() override;
 
     std::vector<ShownPopup> withTitle(const std::string &title) const;
+
+private:
+    int open_ = 0;
+    bool closeRequested_ = false;
 };

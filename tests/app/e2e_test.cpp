@@ -1,0 +1,298 @@
+// The real program, run as a process on the offscreen platform with the
+// simulated chassis: ended by a signal, started without its panel
+// definition, and given command lines it must refuse.
+#include "support/card_scenarios.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+using card_scenarios::cardsAt;
+using card_scenarios::savedValues;
+
+namespace {
+
+// Generous: the sanitizer build starts slowly on a shared machine.
+const int kTimeoutMs = 60000;
+
+QString programPath() { return QDir(QCoreApplication::applicationDirPath()).filePath("tavr"); }
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::vector<QJsonObject> readTrace(const QString &path)
+{
+    std::vector<QJsonObject> calls;
+    for (const QByteArray &line : readFile(path).split('\n'))
+        if (!line.isEmpty())
+            calls.push_back(QJsonDocument::fromJson(line).object());
+    return calls;
+}
+
+int count(const std::vector<QJsonObject> &trace, const QString &call)
+{
+    int n = 0;
+    for (const QJsonObject &c : trace)
+        n += c.value("call").toString() == call;
+    return n;
+}
+
+// Waits until `ready` holds for the trace, or the time is up.
+bool waitForTrace(const QString &path, const std::function<bool(const std::vector<QJsonObject> &)> &ready)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kTimeoutMs) {
+        if (ready(readTrace(path)))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+class Program {
+public:
+    explicit Program(const QString &workingDirectory, const QStringList &environment = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.remove("KORDA_SIM_SCENARIO");
+        env.remove("KORDA_SIM_TRACE");
+        for (const QString &assignment : environment)
+            env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(workingDirectory);
+        // As from a shell: Qt ignores SIGPIPE in this process, and the child
+        // would inherit that.
+        process.setChildProcessModifier([] { ::signal(SIGPIPE, SIG_DFL); });
+    }
+    ~Program()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+
+    // Runs to its end; false when it did not end in time.
+    bool run(const QString &program, const QStringList &arguments)
+    {
+        process.start(program, arguments);
+        return process.waitForStarted(kTimeoutMs) && process.waitForFinished(kTimeoutMs);
+    }
+
+    QProcess process;
+};
+
+} // namespace
+
+// Ended by a signal with nobody at the panel: every sub-unit of both cards
+// gets 0 A and output off before its card is closed, card 1 before card 3,
+// no voltage is sent, the state file holds the setpoints, the result is 0.
+TEST(EndToEnd, ASignalLeavesEveryCardSafeAndSavesTheState)
+{
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QTemporaryDir dir;
+        const QString scenario = dir.filePath("scenario.json");
+        const QString trace = dir.filePath("trace.jsonl");
+        writeFile(scenario, QByteArray::fromStdString(cardsAt({1, 3})));
+        QJsonObject values = card_scenarios::idleVoltages({1, 3});
+        values.insert("STARTUP_MSG", 1);
+        values.insert("CURRENT_SINK_CH_2", 40);
+        values.insert("CURRENT_SINK_CH_16", 75);
+        values.insert("VOLTAGE_CH_7", 5.0);
+        writeFile(dir.filePath("Tavrin.state"), card_scenarios::stateFile(values));
+
+        Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+        tavr.process.start(programPath(), {});
+        ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+        // The first poll tick shows the event loop running.
+        ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+        ::kill(static_cast<pid_t>(tavr.process.processId()), signal);
+        ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
+        EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tavr.process.exitCode(), 0) << tavr.process.readAllStandardError().toStdString();
+
+        const std::vector<QJsonObject> calls = readTrace(trace);
+        std::map<int, int> positionOfCard; // from the slot: position k sits in slot k + 1
+        std::map<int, std::size_t> closedAt;
+        std::map<std::pair<int, int>, std::size_t> sinkZeroAt, offAt;
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            const QJsonObject &c = calls[i];
+            const QString name = c.value("call").toString();
+            const int card = c.value("card").toInt();
+            const std::pair<int, int> sub{card, c.value("sub").toInt()};
+            EXPECT_NE(name, "KORDA_BattSetVoltage") << "no voltage is sent";
+            if (name == "KORDA_OpenSpecifiedCard")
+                positionOfCard[c.value("out").toObject().value("card").toInt()] = c.value("slot").toInt() - 1;
+            else if (name == "KORDA_BattSetCurrent" && c.value("amps").toDouble() == 0.0)
+                sinkZeroAt[sub] = i;
+            else if (name == "KORDA_BattSetEnable" && c.value("state").toInt() == 0)
+                offAt[sub] = i;
+            else if (name == "KORDA_CloseSpecifiedCard")
+                closedAt[card] = i;
+            EXPECT_EQ(c.value("status").toInt(), 0) << name.toStdString();
+        }
+        ASSERT_EQ(positionOfCard.size(), 2u);
+        ASSERT_EQ(closedAt.size(), 2u);
+        std::map<int, int> cardAt; // position to card
+        for (const auto &[card, k] : positionOfCard)
+            cardAt[k] = card;
+        EXPECT_LT(closedAt[cardAt[1]], closedAt[cardAt[3]]) << "card 1 before card 3";
+        for (const int k : {1, 3})
+            for (int s = 1; s <= 6; ++s) {
+                const std::pair<int, int> sub{cardAt[k], s};
+                SCOPED_TRACE("position " + std::to_string(k) + " sub-unit " + std::to_string(s));
+                ASSERT_TRUE(sinkZeroAt.count(sub));
+                ASSERT_TRUE(offAt.count(sub));
+                EXPECT_LT(sinkZeroAt[sub], offAt[sub]);
+                EXPECT_LT(offAt[sub], closedAt[cardAt[k]]);
+            }
+
+        const QJsonObject saved = savedValues(readFile(dir.filePath("Tavrin.state")));
+        EXPECT_EQ(saved.value("CURRENT_SINK_CH_2").toInt(), 40);
+        EXPECT_EQ(saved.value("CURRENT_SINK_CH_16").toInt(), 75);
+        EXPECT_EQ(saved.value("VOLTAGE_CH_7").toDouble(), 5.0);
+        EXPECT_EQ(saved.value("ENABLE_2").toInt(), 0);
+        EXPECT_EQ(saved.value("STARTUP_MSG").toInt(), 1);
+        EXPECT_EQ(saved.value("MSGBOX").toString(), "");
+    }
+}
+
+// Ctrl+C in a terminal also ends the reader of a pipe the panel's standard
+// error goes to; the error reports of quit then meet a closed pipe, which must
+// not end the process before the cards are safe.
+TEST(EndToEnd, AClosedStandardErrorDoesNotCutQuitShort)
+{
+    QTemporaryDir dir;
+    const QString scenario = dir.filePath("scenario.json");
+    const QString trace = dir.filePath("trace.jsonl");
+    writeFile(scenario, QByteArray::fromStdString(
+                            cardsAt({1, 3}, {card_scenarios::fault("KORDA_CloseSpecifiedCard", 8, "300001")})));
+    writeFile(dir.filePath("Tavrin.state"), card_scenarios::stateFile({{"STARTUP_MSG", 1}}));
+    Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+    // Standard error goes into a pipe whose reader this test closes.
+    int errors[2];
+    ASSERT_EQ(::pipe2(errors, O_CLOEXEC), 0);
+    tavr.process.setChildProcessModifier([writeEnd = errors[1]] {
+        ::signal(SIGPIPE, SIG_DFL);
+        ::dup2(writeEnd, STDERR_FILENO);
+    });
+    tavr.process.start(programPath(), {});
+    ::close(errors[1]);
+    ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+    ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+    ::close(errors[0]);
+    tavr.process.terminate();
+    ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
+    EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tavr.process.exitCode(), 0);
+    EXPECT_EQ(count(readTrace(trace), "KORDA_CloseSpecifiedCard"), 2) << "card 3 closed after card 1's error";
+}
+
+// The hint popup of the first tick is a modal dialog nobody will close: the
+// signal closes it, the tick ends, and quit runs.
+TEST(EndToEnd, ASignalClosesTheHintPopupThatWaitsForNobody)
+{
+    QTemporaryDir dir;
+    const QString scenario = dir.filePath("scenario.json");
+    const QString trace = dir.filePath("trace.jsonl");
+    writeFile(scenario, QByteArray::fromStdString(cardsAt({1, 3})));
+    Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+    tavr.process.start(programPath(), {});
+    ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+    // Discovery has read both identities twice; the first tick follows 0.4 s
+    // after the loop starts and opens the popup.
+    ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_CardId") == 4; }));
+    QThread::msleep(1500);
+    EXPECT_EQ(count(readTrace(trace), "KORDA_BattReadInterlockState"), 0) << "the popup holds the first tick";
+    tavr.process.terminate(); // SIGTERM
+    ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
+    EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tavr.process.exitCode(), 0);
+
+    const std::vector<QJsonObject> calls = readTrace(trace);
+    EXPECT_EQ(count(calls, "KORDA_BattReadInterlockState"), 2) << "the tick ended, then no other";
+    EXPECT_EQ(count(calls, "KORDA_BattSetCurrent"), 12);
+    EXPECT_EQ(count(calls, "KORDA_CloseSpecifiedCard"), 2);
+    EXPECT_EQ(count(calls, "KORDA_BattSetVoltage"), 0);
+    EXPECT_FALSE(readFile(dir.filePath("Tavrin.state")).isEmpty());
+}
+
+TEST(EndToEnd, WithoutItsPanelDefinitionTheProgramEndsWithMinusOneAndShowsNothing)
+{
+    QTemporaryDir bin;
+    QTemporaryDir work;
+    const QString copy = bin.filePath("tavr");
+    ASSERT_TRUE(QFile::copy(programPath(), copy));
+    const QString trace = work.filePath("trace.jsonl");
+    Program tavr(work.path(), {"KORDA_SIM_TRACE=" + trace});
+    ASSERT_TRUE(tavr.run(copy, {}));
+    EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tavr.process.exitCode(), 255);
+    EXPECT_TRUE(tavr.process.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(QDir(work.path()).isEmpty()) << "no state file, no driver call";
+}
+
+TEST(EndToEnd, HelpAndVersionEndWithZero)
+{
+    for (const char *option : {"--help", "-h", "--version", "-v"}) {
+        SCOPED_TRACE(option);
+        QTemporaryDir work;
+        Program tavr(work.path());
+        ASSERT_TRUE(tavr.run(programPath(), {option}));
+        EXPECT_EQ(tavr.process.exitCode(), 0);
+        EXPECT_TRUE(tavr.process.readAllStandardOutput().contains("tavr"));
+        EXPECT_TRUE(QDir(work.path()).isEmpty());
+    }
+}
+
+TEST(EndToEnd, ACommandLineThatCannotNameTheStateFileIsRefused)
+{
+    struct Case {
+        QString argument;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"a/b", "\"/\", which cannot be part of a file name"},
+        {"..", "cannot be part of a file name"},
+        {QString(87, '1'), "longer than 86 characters"},
+        {"10.0.0.1\x01", "control character"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.argument.toStdString());
+        QTemporaryDir work;
+        Program tavr(work.path());
+        ASSERT_TRUE(tavr.run(programPath(), {c.argument}));
+        EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tavr.process.exitCode(), 2);
+        const QByteArray err = tavr.process.readAllStandardError();
+        EXPECT_TRUE(err.contains(c.reason)) << err.toStdString();
+        EXPECT_TRUE(tavr.process.readAllStandardOutput().isEmpty());
+        EXPECT_TRUE(QDir(work.path()).isEmpty()) << "no file is written";
+    }
+}
