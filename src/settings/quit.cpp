@@ -15,6 +15,18 @@ using channel_map::Role;
 
 namespace {
 
+// The enable operation refuses while the channel's voltage is dimmed (after a
+// reset, or at a start that recalled a voltage), so it sends no "off" then.
+// The output may still be on from before this run (a panel that was killed):
+// quit switches it off itself, so that every found card ends with its outputs off.
+void ensureOutputOff(AppState &app, int n)
+{
+    const CardSlot &slot = app.card(channel_map::positionOf(n));
+    if (app.stopSFPdueToFail || !slot.cardFound)
+        return;
+    KORDA_CHECK(app, KORDA_BattSetEnable(app.sessionID, slot.Card, channel_map::subUnitOf(n), 0));
+}
+
 void switchOffChannel(AppState &app, int panel, int n, void *callbackData, int eventData1, int eventData2)
 {
     const int sink = channel_map::controlOf(n, Role::CurrentSink);
@@ -28,6 +40,8 @@ void switchOffChannel(AppState &app, int panel, int n, void *callbackData, int e
     const int enable = channel_map::controlOf(n, Role::Enable);
     ui::setInt(panel, enable, 0);
     ctrl_enable(panel, enable, ui::kCommit, callbackData, eventData1, eventData2);
+    if (ui::isDimmed(panel, channel_map::controlOf(n, Role::Voltage)))
+        ensureOutputOff(app, n);
 }
 
 // What the state file must not keep: lamps, identities, the interlock-message

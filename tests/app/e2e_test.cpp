@@ -238,6 +238,14 @@ TEST(EndToEnd, ASignalClosesTheHintPopupThatWaitsForNobody)
     const std::vector<QJsonObject> calls = readTrace(trace);
     EXPECT_EQ(count(calls, "KORDA_BattReadInterlockState"), 2) << "the tick ended, then no other";
     EXPECT_EQ(count(calls, "KORDA_BattSetCurrent"), 12);
+    // A first start recalls nothing: every voltage shows 1.000 and is dimmed,
+    // so the enable operations refuse; quit switches the outputs off itself.
+    EXPECT_EQ(count(calls, "KORDA_BattSetEnable"), 12);
+    for (const QJsonObject &c : calls) {
+        if (c.value("call").toString() == "KORDA_BattSetEnable") {
+            EXPECT_EQ(c.value("state").toInt(), 0);
+        }
+    }
     EXPECT_EQ(count(calls, "KORDA_CloseSpecifiedCard"), 2);
     EXPECT_EQ(count(calls, "KORDA_BattSetVoltage"), 0);
     EXPECT_FALSE(readFile(dir.filePath("Tavrin.state")).isEmpty());

@@ -4,6 +4,8 @@
 #include "support/panel_harness.h"
 #include "settings/switched_off.h"
 
+#include "driver/korda.h"
+#include "driver/sim/korda_sim.h"
 #include "panel/ui.h"
 
 #include <QDir>
@@ -111,7 +113,8 @@ TEST(Quit, ItsLinesAndAFailedCloseThatIsReportedAndPassed)
 TEST(Quit, WhatItSendsDependsOnWhatHappenedBefore)
 {
     // Right after a reset every voltage is dimmed: each enable operation
-    // refuses (no enable call), the sinks still get 0 and the cards are closed.
+    // refuses and quit sends the "off" itself; the sinks get 0 and the cards
+    // are closed.
     {
         PanelHarness h(cardsAt({1, 3}));
         h.writeFile("Tavrin.state", card_scenarios::stateFile(idleVoltages({1, 3})));
@@ -121,7 +124,7 @@ TEST(Quit, WhatItSendsDependsOnWhatHappenedBefore)
         h.clearTrace();
         h.press(ctrl::QUIT);
         EXPECT_EQ(cardCalls(h.trace()),
-                  switchedOff(h.app.card(1).Card, false) + switchedOff(h.app.card(3).Card, false));
+                  switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
         EXPECT_EQ(h.intValue(ctrl::CURRENT_SINK_CH_14), 20);
         EXPECT_EQ(savedValues(h.readFile("Tavrin.state")).value("CURRENT_SINK_CH_14").toInt(), 20);
         EXPECT_EQ(h.messageBox(), "done\n");
@@ -207,4 +210,34 @@ TEST(Quit, AStateFileThatCannotBeWrittenDoesNotHoldTheEnd)
     EXPECT_EQ(h.messageBox(), "done\n");
     EXPECT_TRUE(h.popups.shown.empty());
     EXPECT_EQ(h.trace("KORDA_CloseSpecifiedCard").size(), 1u);
+}
+
+// A panel killed earlier left outputs on. At the next start nothing is sent
+// and the recalled voltages are dimmed, so the enable operations refuse at
+// quit: quit still leaves every output of the card off.
+TEST(Quit, OutputsLeftOnByAnEarlierRunAreOffAfterQuit)
+{
+    PanelHarness h(cardsAt({1}));
+    {
+        // The earlier run, straight through the driver.
+        KordaSession session = 0;
+        KordaCard card = 0;
+        ASSERT_EQ(VESTRA_Connect(0, "192.168.100.10", 1024, 1000, &session), 0);
+        ASSERT_EQ(KORDA_OpenSpecifiedCard(session, 1, 2, &card), 0);
+        for (int s = 1; s <= 6; ++s) {
+            ASSERT_EQ(KORDA_BattSetVoltage(session, card, s, 4.0), 0);
+            ASSERT_EQ(KORDA_BattSetEnable(session, card, s, 1), 0);
+        }
+        ASSERT_EQ(KORDA_CloseSpecifiedCard(session, card), 0);
+    }
+    ASSERT_EQ(h.start(), 0);
+    ASSERT_TRUE(h.dimmed(ctrl::VOLTAGE_CH_1));
+    h.press(ctrl::QUIT);
+    const auto card = korda_sim::cardState("300001");
+    ASSERT_TRUE(card.has_value());
+    EXPECT_FALSE(card->open);
+    for (const korda_sim::SubUnit &sub : card->subs) {
+        EXPECT_EQ(sub.enable, 0);
+        EXPECT_EQ(sub.amps, 0.0);
+    }
 }

@@ -92,7 +92,7 @@ TEST(SignalQuit, APopupOpenWhenTheSignalComesIsClosedAndQuitFollowsTheCallback)
             setAll.push_back("BattSetVoltage " + at + " 0" + (s == 2 ? " !8" : ""));
             setAll.push_back("BattGetVoltage " + at);
         }
-        EXPECT_EQ(cardCalls(h.trace()), setAll + switchedOff(c1, true, 8) + switchedOff(h.app.card(3).Card));
+        EXPECT_EQ(cardCalls(h.trace()), setAll + switchedOff(c1, 8) + switchedOff(h.app.card(3).Card));
         EXPECT_EQ(h.popups.shown.size(), 1u) << "the close error of quit is not waited for";
         EXPECT_EQ(h.popups.closedByProgram, 1);
         EXPECT_EQ(h.intValue(ctrl::SET_V_ALL_MODULE1), 0) << "set-all ended as usual";
@@ -210,7 +210,7 @@ TEST(SignalQuit, SignalsDuringOrAfterQuitStartNoSecondQuit)
 
     h.press(ctrl::QUIT); // the operator's quit, held by the first close error
 
-    EXPECT_EQ(cardCalls(h.trace()), switchedOff(h.app.card(1).Card, true, 8) + switchedOff(h.app.card(3).Card, true, 8));
+    EXPECT_EQ(cardCalls(h.trace()), switchedOff(h.app.card(1).Card, 8) + switchedOff(h.app.card(3).Card, 8));
     EXPECT_EQ(h.popups.shown.size(), 1u) << "after the signal nothing waits";
     EXPECT_EQ(h.popups.closedByProgram, 1);
     EXPECT_EQ(h.messageBox(), "done\n");

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-// The calls quit makes for the six channels of a card, then its close;
-// without the enable calls when the enable operations refuse. `closeStatus`
-// is what the close returns.
-inline std::vector<std::string> switchedOff(int card, bool enables = true, int closeStatus = 0)
+// The calls quit makes for the six channels of a card, then its close: sink 0
+// and output off for each, whether the enable operation sent the "off" or,
+// with the voltage dimmed, quit itself. `closeStatus` is what the close returns.
+inline std::vector<std::string> switchedOff(int card, int closeStatus = 0)
 {
     std::vector<std::string> calls;
     const std::string c = std::to_string(card);
@@ -15,8 +15,7 @@ inline std::vector<std::string> switchedOff(int card, bool enables = true, int c
         const std::string at = c + "/" + std::to_string(s);
         calls.push_back("BattSetCurrent " + at + " 0");
         calls.push_back("BattGetCurrent " + at);
-        if (enables)
-            calls.push_back("BattSetEnable " + at + " 0");
+        calls.push_back("BattSetEnable " + at + " 0");
     }
     std::string close = "CloseSpecifiedCard " + c;
     if (closeStatus != 0) {
