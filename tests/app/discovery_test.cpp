@@ -5,6 +5,7 @@
 #include "driver/sim/korda_sim.h"
 #include "panel/panel_definition.h"
 #include "panel/ui.h"
+#include "support/card_scenarios.h"
 #include "support/panel_harness.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@
 #include <vector>
 
 namespace {
+
+using card_scenarios::stateFile;
 
 const char kModel[] = "58-214-003";
 const char kOtherModel[] = "58-110-101";
@@ -72,16 +75,6 @@ std::vector<SimCard> builtinCards()
 {
     return {{1, 2, "300001"}, {1, 3, "300002"}, {1, 4, "300003"}, {1, 5, "400101", kOtherModel},
             {2, 2, "300004"}, {2, 3, "300005"}, {2, 4, "300006"}, {2, 5, "300007"}};
-}
-
-// A state file holding `values` (constant name to value) in slot 0.
-QByteArray stateFile(const QJsonObject &values)
-{
-    const QJsonObject root{{"format", "tavr-panel-state"},
-                           {"version", 1},
-                           {"panel", "BSDpanel"},
-                           {"slots", QJsonObject{{"0", values}}}};
-    return QJsonDocument(root).toJson();
 }
 
 QString snName(int k) { return QString("SN_%1").arg(k); }

@@ -2,6 +2,7 @@
 // state file it reads, how the command line and the window position apply.
 #include "app/startup.h"
 #include "panel/ui.h"
+#include "support/card_scenarios.h"
 #include "support/panel_harness.h"
 
 #include <QJsonDocument>
@@ -10,20 +11,12 @@
 
 namespace {
 
+using card_scenarios::stateFile;
+
 const char kBuiltinStart[] = " searching cards  in LXI Chassis, IP address: 192.168.100.10\n"
                              "\nCard1 S/N 300001 found\nCard2 S/N 300002 found\nCard3 S/N 300003 found"
                              "\nCard4 S/N 300004 found\nCard5 S/N 300005 found\nCard6 S/N 300006 found"
                              "\nCard7 S/N 300007 found\n...OK!\n";
-
-// A state file holding `values` (constant name to JSON value) in slot 0.
-QByteArray stateFile(const QJsonObject &values)
-{
-    const QJsonObject root{{"format", "tavr-panel-state"},
-                           {"version", 1},
-                           {"panel", "BSDpanel"},
-                           {"slots", QJsonObject{{"0", values}}}};
-    return QJsonDocument(root).toJson();
-}
 
 } // namespace
 

@@ -29,15 +29,6 @@ std::string chassis(const std::string &faults)
         + faults + "}";
 }
 
-QByteArray stateFile(const QJsonObject &values)
-{
-    const QJsonObject root{{"format", "tavr-panel-state"},
-                           {"version", 1},
-                           {"panel", "BSDpanel"},
-                           {"slots", QJsonObject{{"0", values}}}};
-    return QJsonDocument(root).toJson();
-}
-
 QJsonObject idleSettings(const QJsonObject &recalled)
 {
     QJsonObject values;

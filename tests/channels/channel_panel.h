@@ -3,6 +3,8 @@
 // position's, and every voltage recalled at 0 V so that nothing starts dimmed.
 #pragma once
 
+#include "support/card_scenarios.h"
+
 #include "support/panel_harness.h"
 
 #include <QJsonObject>
@@ -20,8 +22,8 @@ inline constexpr int kCardOfPosition7 = 2;
 // The scenario, with `faults` as its fault rules (a JSON array).
 std::string chassis(const std::string &faults = "[]");
 
-// A state file holding `values` (constant name to value) in slot 0.
-QByteArray stateFile(const QJsonObject &values);
+// A panel state file holding values in slot 0.
+using card_scenarios::stateFile;
 
 // All 42 voltages at 0 V, overlaid with `recalled`.
 QJsonObject idleSettings(const QJsonObject &recalled = {});

@@ -3,6 +3,8 @@
 // interlock windows; a compact form of the simulator's trace; a state file.
 #pragma once
 
+#include "support/card_scenarios.h"
+
 #include "support/panel_harness.h"
 
 #include <QJsonDocument>
@@ -78,14 +80,6 @@ inline std::vector<std::string> calls(const PanelHarness &h)
     return list;
 }
 
-// A panel state file holding `values` (constant name to value) in slot 0.
-inline QByteArray stateFile(const QJsonObject &values)
-{
-    const QJsonObject root{{"format", "tavr-panel-state"},
-                           {"version", 1},
-                           {"panel", "BSDpanel"},
-                           {"slots", QJsonObject{{"0", values}}}};
-    return QJsonDocument(root).toJson();
-}
+using card_scenarios::stateFile;
 
 } // namespace scenarios
