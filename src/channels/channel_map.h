@@ -4,24 +4,24 @@
 // current, six name and six enable controls).
 #pragma once
 
+#include "app/app_state.h"
 #include "panel/control_ids.h"
 
 #include <optional>
 
 namespace channel_map {
 
-inline constexpr int kPositions = 7;
-inline constexpr int kChannelsPerPosition = 6;
-inline constexpr int kChannels = kPositions * kChannelsPerPosition;
+// The counts themselves (kCardPositions, kChannelsPerCard, kChannels) are
+// those of the shared state.
 
 enum class Role { Voltage, CurrentSink, Name, Enable };
 
 constexpr bool isChannel(int n) { return n >= 1 && n <= kChannels; }
-constexpr bool isPosition(int k) { return k >= 1 && k <= kPositions; }
+constexpr bool isPosition(int k) { return k >= 1 && k <= kCardPositions; }
 
-constexpr int positionOf(int channel) { return (channel - 1) / kChannelsPerPosition + 1; }
-constexpr int subUnitOf(int channel) { return (channel - 1) % kChannelsPerPosition + 1; }
-constexpr int firstChannelOf(int position) { return (position - 1) * kChannelsPerPosition + 1; }
+constexpr int positionOf(int channel) { return (channel - 1) / kChannelsPerCard + 1; }
+constexpr int subUnitOf(int channel) { return (channel - 1) % kChannelsPerCard + 1; }
+constexpr int firstChannelOf(int position) { return (position - 1) * kChannelsPerCard + 1; }
 
 constexpr int roleOffset(Role role)
 {
@@ -55,9 +55,9 @@ constexpr int controlOf(int channel, Role role)
 // The channel whose `role` control is `control`; nothing for any other control.
 constexpr std::optional<int> channelOf(int control, Role role)
 {
-    for (int k = 1; k <= kPositions; ++k) {
+    for (int k = 1; k <= kCardPositions; ++k) {
         const int first = firstControlOf(k, role);
-        if (control >= first && control < first + kChannelsPerPosition)
+        if (control >= first && control < first + kChannelsPerCard)
             return firstChannelOf(k) + (control - first);
     }
     return std::nullopt;
@@ -82,7 +82,7 @@ struct PositionControls {
 
 constexpr PositionControls positionControls(int position)
 {
-    constexpr PositionControls table[kPositions] = {
+    constexpr PositionControls table[kCardPositions] = {
         {ctrl::MODULE_1, ctrl::SN_1, ctrl::INTERLOCK_1, ctrl::AVAILABLE_1, ctrl::SET_V_ALL_MODULE1,
          ctrl::SET_SINK_ALL_MODULE1, ctrl::ENABLE_ALL_MODULE1},
         {ctrl::MODULE_2, ctrl::SN_2, ctrl::INTERLOCK_2, ctrl::AVAILABLE_2, ctrl::SET_V_ALL_MODULE2,

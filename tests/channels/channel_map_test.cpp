@@ -88,7 +88,7 @@ TEST(ChannelMap, EveryChannelHasItsPositionSubUnitAndFourControls)
         }
         EXPECT_EQ(channel_map::firstChannelOf(k), n - 5);
     }
-    EXPECT_EQ(n, channel_map::kChannels);
+    EXPECT_EQ(n, kChannels);
     for (int outside : {0, 43, -1})
         EXPECT_FALSE(channel_map::isChannel(outside));
     // The pairs the operations depend on, by number.
