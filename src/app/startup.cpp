@@ -74,13 +74,14 @@ void markRecalledSettings(AppState &app)
         if (!app.card(k).cardFound)
             continue;
         const int first = channel_map::firstChannelOf(k);
-        for (int n = first; n < first + kChannelsPerCard; ++n)
+        const int last = channel_map::lastChannelOf(k);
+        for (int n = first; n <= last; ++n)
             if (ui::getInt(panel, channel_map::controlOf(n, Role::Enable)) != 0)
                 ui::setDimmed(panel, channel_map::controlOf(n, Role::Enable), true);
-        for (int n = first; n < first + kChannelsPerCard; ++n)
+        for (int n = first; n <= last; ++n)
             if (ui::getInt(panel, channel_map::controlOf(n, Role::CurrentSink)) > 0)
                 ui::setDimmed(panel, channel_map::controlOf(n, Role::CurrentSink), true);
-        for (int n = first; n < first + kChannelsPerCard; ++n)
+        for (int n = first; n <= last; ++n)
             if (ui::getDouble(panel, channel_map::controlOf(n, Role::Voltage)) > 0.0) // NaN is not above 0
                 ui::setDimmed(panel, channel_map::controlOf(n, Role::Voltage), true);
     }

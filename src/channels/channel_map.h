@@ -22,6 +22,7 @@ constexpr bool isPosition(int k) { return k >= 1 && k <= kCardPositions; }
 constexpr int positionOf(int channel) { return (channel - 1) / kChannelsPerCard + 1; }
 constexpr int subUnitOf(int channel) { return (channel - 1) % kChannelsPerCard + 1; }
 constexpr int firstChannelOf(int position) { return (position - 1) * kChannelsPerCard + 1; }
+constexpr int lastChannelOf(int position) { return position * kChannelsPerCard; }
 
 constexpr int roleOffset(Role role)
 {

@@ -18,7 +18,7 @@ int re_current_all(int panel, int, int event, void *callbackData, int eventData1
     for (int k = 1; k <= kCardPositions; ++k) {
         if (!app.card(k).cardFound)
             continue;
-        for (int n = channel_map::firstChannelOf(k); n < channel_map::firstChannelOf(k) + kChannelsPerCard; ++n) {
+        for (int n = channel_map::firstChannelOf(k); n <= channel_map::lastChannelOf(k); ++n) {
             const int sink = channel_map::controlOf(n, Role::CurrentSink);
             ui::setDimmed(panel, sink, false);
             ctrl_current_sink(panel, sink, ui::kCommit, callbackData, eventData1, eventData2);
@@ -39,7 +39,7 @@ int re_enable_all(int panel, int, int event, void *callbackData, int, int)
     for (int k = 1; k <= kCardPositions; ++k) {
         if (!app.card(k).cardFound)
             continue;
-        for (int n = channel_map::firstChannelOf(k); n < channel_map::firstChannelOf(k) + kChannelsPerCard; ++n) {
+        for (int n = channel_map::firstChannelOf(k); n <= channel_map::lastChannelOf(k); ++n) {
             ui::setDimmed(panel, channel_map::controlOf(n, Role::Enable), false);
             ui::setDimmed(panel, channel_map::controlOf(n, Role::Voltage), false);
         }

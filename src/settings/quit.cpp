@@ -75,7 +75,7 @@ int quit(int panel, int, int event, void *callbackData, int eventData1, int even
     for (int k = 1; k <= kCardPositions; ++k) {
         if (!app.card(k).cardFound)
             continue;
-        for (int n = channel_map::firstChannelOf(k); n < channel_map::firstChannelOf(k) + kChannelsPerCard; ++n) {
+        for (int n = channel_map::firstChannelOf(k); n <= channel_map::lastChannelOf(k); ++n) {
             switchOffChannel(app, panel, n, callbackData, eventData1, eventData2);
             if (n == 1)
                 ui::processDrawEvents(panel);
