@@ -258,7 +258,6 @@ void setPopupsUnattended(bool unattended)
         popupPresenter()->closeOpen();
 }
 
-bool popupsUnattended() { return unattendedPopups(); }
 
 int savePanelState(int panel, const std::string &path, int slot)
 {

@@ -98,7 +98,6 @@ int confirmPopup(const std::string &title, const std::string &text);
 // to standard error, and a confirmation answers "no". false restores waiting
 // popups.
 void setPopupsUnattended(bool unattended);
-bool popupsUnattended();
 
 // Panel state file: every control value, keyed by constant name, under `slot`.
 // Return 0 on success, negative on failure; neither reports anything.
