@@ -1,5 +1,6 @@
 # Writes the control identifier constants from the panel definition, so that the
-# code and the panel resource can never disagree. Run by the build with
+# code and the panel resource can never disagree. Run when the build is
+# configured (src/panel/CMakeLists.txt) with
 #   -DUIR=<tavr.uir> -DOUT=<control_ids.h>
 file(READ "${UIR}" uir)
 string(JSON panel_name GET "${uir}" panels 0 name)

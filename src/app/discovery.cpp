@@ -2,7 +2,9 @@
 
 #include "channels/channel_map.h"
 #include "driver/status/korda_err.h"
+#include "panel/message_box.h"
 #include "panel/ui.h"
+#include "state/text.h"
 
 #include <cstring>
 #include <string>
@@ -16,8 +18,6 @@ const uint32_t kMaxCards = 10;
 const int32_t kIdLimit = 100;
 const std::size_t kSerialChars = 19;
 const std::size_t kSerialLength = 6;
-
-void append(const AppState &app, const std::string &text) { ui::setText(app.bsdpanel, ctrl::MSGBOX, text); }
 
 // The first position whose serial number (exactly six characters) occurs in
 // the identity of a battery-simulator card; 0 for none.
@@ -37,13 +37,13 @@ void connect(AppState &app)
 {
     const int panel = app.bsdpanel;
     if (ui::getInt(panel, ctrl::PXI) != 0) {
-        append(app, " in PXI Chassis...\n");
+        ui::appendMessage(app.bsdpanel, " in PXI Chassis...\n");
         app.error = KORDA_CHECK(app, VESTRA_Connect(0, "PXI", 1024, 1000, &app.sessionID));
         ui::setDimmed(panel, ctrl::IPADDRESS, true);
         ui::processDrawEvents(panel);
     } else {
         const std::string charVal = ui::getText(panel, ctrl::IPADDRESS);
-        append(app, " in LXI Chassis, IP address: " + charVal + "\n");
+        ui::appendMessage(app.bsdpanel, " in LXI Chassis, IP address: " + charVal + "\n");
         app.error = KORDA_CHECK(app, VESTRA_Connect(0, charVal.c_str(), 1024, 1000, &app.sessionID));
     }
 }
@@ -53,7 +53,7 @@ void takePosition(AppState &app, int k, KordaCard CardNum, char *CardID)
     CardSlot &slot = app.card(k);
     slot.Card = CardNum;
     slot.cardFound = 1;
-    append(app, "\nCard" + std::to_string(k) + " S/N " + slot.SN + " found");
+    ui::appendMessage(app.bsdpanel, "\nCard" + std::to_string(k) + " S/N " + slot.SN + " found");
     KORDA_CHECK(app, KORDA_CardId(app.sessionID, CardNum, CardID, kIdLimit));
     CardID[kIdLimit - 1] = '\0';
     const channel_map::PositionControls controls = channel_map::positionControls(k);
@@ -73,7 +73,7 @@ void examineFreeCards(AppState &app)
         std::string line = "\n";
         line += std::to_string(NumCards);
         line += " free cards reported, only the first " + std::to_string(kMaxCards) + " are examined";
-        append(app, line);
+        ui::appendMessage(app.bsdpanel, line);
         NumCards = kMaxCards;
     }
     KORDA_CHECK(app, KORDA_FindFreeCards(app.sessionID, NumCards, BusList, SlotList));
@@ -112,10 +112,10 @@ void DiscoverCards(AppState &app)
     for (int k = 1; k <= kCardPositions; ++k)
         app.card(k).cardFound = 0;
     for (int k = 1; k <= kCardPositions; ++k)
-        app.card(k).SN = ui::leftCharacters(ui::getText(app.bsdpanel, channel_map::positionControls(k).serial),
+        app.card(k).SN = text::leftCharacters(ui::getText(app.bsdpanel, channel_map::positionControls(k).serial),
                                             kSerialChars);
     connect(app);
     if (app.error == 0)
         examineFreeCards(app);
-    append(app, anyCardFound(app) ? "\n...OK!\n" : "\nNO MODULES FOUND\n");
+    ui::appendMessage(app.bsdpanel, anyCardFound(app) ? "\n...OK!\n" : "\nNO MODULES FOUND\n");
 }

@@ -3,6 +3,6 @@
 // one of the seven serial numbers, at that serial number's position.
 #pragma once
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 
 void DiscoverCards(AppState &app);

@@ -3,7 +3,7 @@
 // closed) and the panel state is saved, with nobody at the panel.
 #pragma once
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 
 #include <memory>
 #include <string>

@@ -5,6 +5,7 @@
 #include "app/state_file_name.h"
 #include "channels/channel_map.h"
 #include "panel/control_ids.h"
+#include "panel/message_box.h"
 #include "panel/ui.h"
 
 using channel_map::Role;
@@ -60,7 +61,7 @@ int startPanel(AppState &app, const std::string &commandLine, const std::string 
     restoreWindowPosition(app);
     ui::setText(panel, ctrl::VERSION, kVersionText);
     ui::displayPanel(panel);
-    ui::setText(panel, ctrl::MSGBOX, " searching cards ");
+    ui::appendMessage(panel, " searching cards ");
     DiscoverCards(app);
     markRecalledSettings(app);
     ui::processDrawEvents(panel);

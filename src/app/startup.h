@@ -2,7 +2,7 @@
 // takes over.
 #pragma once
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 
 #include <string>
 

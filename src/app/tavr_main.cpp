@@ -1,10 +1,10 @@
 #include "app/tavr_main.h"
 
-#include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/signal_quit.h"
 #include "app/startup.h"
 #include "panel/ui.h"
+#include "state/app_state.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,10 +4,12 @@
 // error report lands inside that line where the failing call stands.
 #include "channels/channel_callbacks.h"
 
-#include "app/app_state.h"
 #include "channels/channel_map.h"
 #include "driver/status/korda_err.h"
+#include "panel/message_box.h"
 #include "panel/ui.h"
+#include "state/app_state.h"
+#include "state/text.h"
 
 #include <string>
 
@@ -21,10 +23,6 @@ const std::size_t kNameChars = 15;
 // Shown instead of a read-back when the channel's card was not found: nothing
 // was sent, and reading back another channel's value would mislead.
 const char kNotSent[] = " --> not sent (no card)  ";
-
-AppState &stateOf(void *callbackData) { return *static_cast<AppState *>(callbackData); }
-
-void append(int panel, const std::string &text) { ui::setText(panel, ctrl::MSGBOX, text); }
 
 // The channel of `control` in `role`, when its card position holds a card.
 std::optional<int> addressableChannel(const AppState &app, int control, Role role)
@@ -44,7 +42,7 @@ void address(AppState &app, int channel)
 
 std::string channelName(int panel, int channel)
 {
-    return ui::leftCharacters(ui::getText(panel, channel_map::controlOf(channel, Role::Name)), kNameChars);
+    return text::leftCharacters(ui::getText(panel, channel_map::controlOf(channel, Role::Name)), kNameChars);
 }
 
 } // namespace
@@ -54,9 +52,9 @@ int ctrl_voltage_source(int panel, int control, int event, void *callbackData, i
     AppState &app = stateOf(callbackData);
     if (event != ui::kCommit || app.stopSFPdueToFail)
         return 0;
-    append(panel, ui::constantName(panel, control));
+    ui::appendMessage(panel, ui::constantName(panel, control));
     const double doubleVal = ui::getDouble(panel, control);
-    append(panel, " - " + ui::fixed(doubleVal, 3) + "V");
+    ui::appendMessage(panel, " - " + text::fixed(doubleVal, 3) + "V");
 
     std::string name;
     if (const std::optional<int> n = addressableChannel(app, control, Role::Voltage)) {
@@ -65,11 +63,11 @@ int ctrl_voltage_source(int panel, int control, int event, void *callbackData, i
         name = channelName(panel, *n);
         double doubleValget = 0.0;
         KORDA_CHECK(app, KORDA_BattGetVoltage(app.sessionID, app.myCard, app.ch, &doubleValget));
-        append(panel, " --> " + ui::fixed(doubleValget, 4) + "V  ");
+        ui::appendMessage(panel, " --> " + text::fixed(doubleValget, 4) + "V  ");
     } else {
-        append(panel, kNotSent);
+        ui::appendMessage(panel, kNotSent);
     }
-    append(panel, " ch" + name + "\n");
+    ui::appendMessage(panel, " ch" + name + "\n");
     return 0;
 }
 
@@ -78,9 +76,9 @@ int ctrl_current_sink(int panel, int control, int event, void *callbackData, int
     AppState &app = stateOf(callbackData);
     if (event != ui::kCommit || app.stopSFPdueToFail)
         return 0;
-    append(panel, ui::constantName(panel, control));
+    ui::appendMessage(panel, ui::constantName(panel, control));
     const int32_t intVal = ui::getInt(panel, control);
-    append(panel, " - " + std::to_string(intVal) + "mA");
+    ui::appendMessage(panel, " - " + std::to_string(intVal) + "mA");
     const double doubleVal = static_cast<double>(intVal) / 1000.0; // the card works in amperes
 
     std::string name;
@@ -91,11 +89,11 @@ int ctrl_current_sink(int panel, int control, int event, void *callbackData, int
         double doubleValget = 0.0;
         KORDA_CHECK(app, KORDA_BattGetCurrent(app.sessionID, app.myCard, app.ch, &doubleValget));
         doubleValget = 1000.0 * doubleValget;
-        append(panel, " --> " + ui::fixed(doubleValget, 0) + "mA  ");
+        ui::appendMessage(panel, " --> " + text::fixed(doubleValget, 0) + "mA  ");
     } else {
-        append(panel, kNotSent);
+        ui::appendMessage(panel, kNotSent);
     }
-    append(panel, " ch" + name + "\n");
+    ui::appendMessage(panel, " ch" + name + "\n");
     return 0;
 }
 
@@ -104,9 +102,9 @@ int ctrl_enable(int panel, int control, int event, void *callbackData, int event
     AppState &app = stateOf(callbackData);
     if (event != ui::kCommit || app.stopSFPdueToFail)
         return 0;
-    append(panel, ui::constantName(panel, control));
+    ui::appendMessage(panel, ui::constantName(panel, control));
     const int32_t intVal = ui::getInt(panel, control);
-    append(panel, " - " + std::to_string(intVal) + "  ");
+    ui::appendMessage(panel, " - " + std::to_string(intVal) + "  ");
     const int voltageControl = channel_map::voltageControlOfEnable(control);
 
     std::string name;
@@ -114,7 +112,7 @@ int ctrl_enable(int panel, int control, int event, void *callbackData, int event
         // A dimmed voltage is not in force on the card: the channel stays off
         // until the voltage is re-called.
         if (ui::isDimmed(panel, voltageControl)) {
-            ui::resetTextBox(panel, ctrl::MSGBOX, "");
+            ui::clearMessages(panel);
             ui::setInt(panel, control, 0);
             return 0;
         }
@@ -122,9 +120,9 @@ int ctrl_enable(int panel, int control, int event, void *callbackData, int event
         KORDA_CHECK(app, KORDA_BattSetEnable(app.sessionID, app.myCard, app.ch, intVal));
         name = channelName(panel, *n);
     } else {
-        append(panel, "--> not sent (no card)");
+        ui::appendMessage(panel, "--> not sent (no card)");
     }
-    append(panel, "  ch" + name + "\n");
+    ui::appendMessage(panel, "  ch" + name + "\n");
     if (intVal != 0)
         ctrl_voltage_source(panel, voltageControl, ui::kCommit, callbackData, eventData1, eventData2);
     return 0;

@@ -4,8 +4,8 @@
 // current, six name and six enable controls).
 #pragma once
 
-#include "app/app_state.h"
 #include "panel/control_ids.h"
+#include "state/app_state.h"
 
 #include <optional>
 

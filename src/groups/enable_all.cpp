@@ -1,10 +1,10 @@
 // Switches on every channel of every found card, once the operator has
 // confirmed the warning about cascaded outputs.
-#include "app/app_state.h"
 #include "channels/channel_callbacks.h"
 #include "channels/channel_map.h"
 #include "groups/group_callbacks.h"
 #include "panel/ui.h"
+#include "state/app_state.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ const int kYes = 1;
 
 int enable_all(int panel, int, int event, void *callbackData, int eventData1, int eventData2)
 {
-    const AppState &app = *static_cast<AppState *>(callbackData);
+    const AppState &app = stateOf(callbackData);
     if (event != ui::kCommit)
         return 0;
     if (ui::confirmPopup(kTitle, kWarning) != kYes)

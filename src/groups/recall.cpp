@@ -1,20 +1,21 @@
 // Re-call of the setpoints of the found cards: the dimmed controls become
 // operable again. The sink currents are re-sent; the voltages reach their card
 // when committed or when their channel is switched on.
-#include "app/app_state.h"
 #include "channels/channel_callbacks.h"
 #include "channels/channel_map.h"
 #include "groups/group_callbacks.h"
+#include "panel/message_box.h"
 #include "panel/ui.h"
+#include "state/app_state.h"
 
 using channel_map::Role;
 
 int re_current_all(int panel, int, int event, void *callbackData, int eventData1, int eventData2)
 {
-    const AppState &app = *static_cast<AppState *>(callbackData);
+    const AppState &app = stateOf(callbackData);
     if (event != ui::kCommit)
         return 0;
-    ui::setText(panel, ctrl::MSGBOX, "re-call Current values...\n");
+    ui::appendMessage(panel, "re-call Current values...\n");
     for (int k = 1; k <= kCardPositions; ++k) {
         if (!app.card(k).cardFound)
             continue;
@@ -25,17 +26,17 @@ int re_current_all(int panel, int, int event, void *callbackData, int eventData1
         }
     }
     ui::processDrawEvents(panel);
-    ui::setText(panel, ctrl::MSGBOX, "done\n");
+    ui::appendMessage(panel, "done\n");
     ui::setInt(panel, ctrl::RE_CALL_CUURENT_ALL, 0);
     return 0;
 }
 
 int re_enable_all(int panel, int, int event, void *callbackData, int, int)
 {
-    const AppState &app = *static_cast<AppState *>(callbackData);
+    const AppState &app = stateOf(callbackData);
     if (event != ui::kCommit)
         return 0;
-    ui::setText(panel, ctrl::MSGBOX, "re-call Voltage values...\n");
+    ui::appendMessage(panel, "re-call Voltage values...\n");
     for (int k = 1; k <= kCardPositions; ++k) {
         if (!app.card(k).cardFound)
             continue;
@@ -45,7 +46,7 @@ int re_enable_all(int panel, int, int event, void *callbackData, int, int)
         }
     }
     ui::processDrawEvents(panel);
-    ui::setText(panel, ctrl::MSGBOX, "done\n");
+    ui::appendMessage(panel, "done\n");
     ui::setInt(panel, ctrl::RE_ENABLE_ALL, 0);
     return 0;
 }

@@ -1,21 +1,22 @@
 // Reset after an interlock: every output switch off on the panel, every
 // setpoint dimmed (not in force until re-called), every found card cleared.
-#include "app/app_state.h"
 #include "channels/channel_map.h"
 #include "driver/status/korda_err.h"
 #include "groups/group_callbacks.h"
+#include "panel/message_box.h"
 #include "panel/ui.h"
+#include "state/app_state.h"
 
 using channel_map::Role;
 
 int reset(int panel, int, int event, void *callbackData, int, int)
 {
-    AppState &app = *static_cast<AppState *>(callbackData);
+    AppState &app = stateOf(callbackData);
     if (event != ui::kCommit)
         return 0;
     if (app.stopSFPdueToFail)
         return 0;
-    ui::setText(panel, ctrl::MSGBOX, "\nR E S E T");
+    ui::appendMessage(panel, "\nR E S E T");
     // Panel values only: the cards are cleared below, card by card.
     for (int n = 1; n <= kChannels; ++n)
         ui::setInt(panel, channel_map::controlOf(n, Role::Enable), 0);
@@ -25,6 +26,6 @@ int reset(int panel, int, int event, void *callbackData, int, int)
     for (int k = 1; k <= kCardPositions; ++k)
         if (app.card(k).cardFound)
             KORDA_CHECK(app, KORDA_ClearCard(app.sessionID, app.card(k).Card));
-    ui::setText(panel, ctrl::MSGBOX, "...done\n");
+    ui::appendMessage(panel, "...done\n");
     return 0;
 }

@@ -1,11 +1,12 @@
 // The set-all buttons of a module: the first channel's setting is copied to
 // all six channels of the module and applied through the channel callbacks,
 // as if the operator had entered it in each control in turn.
-#include "app/app_state.h"
 #include "channels/channel_callbacks.h"
 #include "channels/channel_map.h"
 #include "groups/group_callbacks.h"
+#include "panel/message_box.h"
 #include "panel/ui.h"
+#include "state/app_state.h"
 
 #include <optional>
 
@@ -39,10 +40,10 @@ std::optional<SetAllGroup> groupOfButton(int button)
 
 int set_all(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
 {
-    const AppState &app = *static_cast<AppState *>(callbackData);
+    const AppState &app = stateOf(callbackData);
     if (event != ui::kCommit || app.stopSFPdueToFail)
         return 0;
-    ui::setText(panel, ctrl::MSGBOX, ui::constantName(panel, control) + "\n");
+    ui::appendMessage(panel, ui::constantName(panel, control) + "\n");
 
     if (const std::optional<SetAllGroup> group = groupOfButton(control)) {
         const int f = group->firstControl;

@@ -3,10 +3,11 @@
 // interlock, and the read-backs of position 1 whose statuses are checked.
 #include "monitor/poll.h"
 
-#include "app/app_state.h"
 #include "channels/channel_map.h"
 #include "driver/status/korda_err.h"
+#include "panel/message_box.h"
 #include "panel/ui.h"
+#include "state/app_state.h"
 
 #include <string>
 
@@ -44,7 +45,7 @@ void readBackPositionOne(AppState &app)
 
 int timer(int panel, int, int event, void *callbackData, int, int)
 {
-    AppState &app = *static_cast<AppState *>(callbackData);
+    AppState &app = stateOf(callbackData);
     if (event != ui::kTimerTick)
         return 0;
     const int32_t suppress = ui::getInt(panel, ctrl::INTERLOCK_MSG);
@@ -71,7 +72,7 @@ int timer(int panel, int, int event, void *callbackData, int, int)
 
         if (slot.interlock == 0) {
             if (!suppress)
-                ui::setText(panel, ctrl::MSGBOX, interlockLine(k));
+                ui::appendMessage(panel, interlockLine(k));
             ui::setInt(panel, lamp, 0);
         } else {
             ui::setInt(panel, lamp, lit == 0 ? 1 : 0);

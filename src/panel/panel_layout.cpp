@@ -157,20 +157,10 @@ QWidget *commonBlock(const ControlLookup &lookup)
     return frame;
 }
 
-bool isFrontPanel(const PanelDef &def)
-{
-    for (const char *constant : {"MSGBOX", "QUIT", "VOLTAGE_CH_42", "ENABLE_42", "SN_7"})
-        if (!def.find(QString::fromLatin1(constant)))
-            return false;
-    return true;
-}
-
 } // namespace
 
-bool arrangeFrontPanel(const PanelDef &def, const ControlLookup &lookup, QWidget *content)
+void arrangeControls(const ControlLookup &lookup, QWidget *content)
 {
-    if (!isFrontPanel(def))
-        return false;
     auto *root = new QHBoxLayout(content);
     root->setContentsMargins(8, 8, 8, 8);
     root->setSpacing(8);
@@ -194,17 +184,6 @@ bool arrangeFrontPanel(const PanelDef &def, const ControlLookup &lookup, QWidget
     add(footer, w(lookup, "PICTURE_2"));
     side->addLayout(footer);
     root->addLayout(side, 1);
-    return true;
-}
-
-void arrangeControls(const PanelDef &def, const ControlLookup &lookup, QWidget *content)
-{
-    if (arrangeFrontPanel(def, lookup, content))
-        return;
-    auto *layout = new QVBoxLayout(content);
-    for (const ControlDef &c : def.controls)
-        add(layout, w(lookup, c.constant));
-    layout->addStretch(1);
 }
 
 } // namespace panel

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "panel/control.h"
-#include "panel/panel_definition.h"
 
 #include <functional>
 
@@ -12,12 +11,8 @@ namespace panel {
 
 using ControlLookup = std::function<Control *(const QString &constant)>;
 
-// Places every shown control of `def` into `content`. The front panel of the
-// battery-simulator cards gets its module-block arrangement; any other panel
-// a plain form in identifier order.
-void arrangeControls(const PanelDef &def, const ControlLookup &lookup, QWidget *content);
-
-// The module-block arrangement; false when `def` is not that panel.
-bool arrangeFrontPanel(const PanelDef &def, const ControlLookup &lookup, QWidget *content);
+// Places every shown control of the front panel into `content`: the module
+// blocks, the panel-wide buttons and settings, and the message box beside them.
+void arrangeControls(const ControlLookup &lookup, QWidget *content);
 
 } // namespace panel

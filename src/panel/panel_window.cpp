@@ -34,7 +34,7 @@ PanelWindow::PanelWindow(int handle, PanelDef def, std::map<int, ui::Callback> c
     scroll->setFrameShape(QFrame::NoFrame);
     auto *content = new QWidget;
     arrangeControls(
-        def_, [this](const QString &constant) -> Control * {
+        [this](const QString &constant) -> Control * {
             const ControlDef *c = def_.find(constant);
             return c ? control(c->id) : nullptr;
         },

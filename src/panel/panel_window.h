@@ -19,7 +19,6 @@ public:
     PanelWindow(int handle, PanelDef def, std::map<int, ui::Callback> callbacks, void *callbackData);
     ~PanelWindow() override;
 
-    int handle() const { return handle_; }
     const PanelDef &def() const { return def_; }
     Control *control(int id) const;
     ui::Callback callbackOf(int id) const;

@@ -41,7 +41,6 @@ public:
     void requestCommit(int handle, int id);
     void deliverTimerTick(int handle, int id);
 
-    bool callbackRunning() const { return depth_ > 0; }
     // Popups hold back timer ticks while they are open.
     void popupOpened() { ++popups_; }
     void popupClosed() { --popups_; }
@@ -49,13 +48,9 @@ public:
     int run();
     void quit();
     bool quitRequested() const { return quitRequested_; }
-    bool loopActive() const { return loopActive_; }
-    // Lets a test stand where the event loop would be running, and start the
-    // next one afresh.
-    void setLoopActive(bool active) { loopActive_ = active; }
-    void clearQuitRequest() { quitRequested_ = false; }
 
 private:
+    friend class ToolkitTestAccess;
     Toolkit() = default;
     void dispatchCommit(int handle, int id);
     void invoke(int handle, int id, int event);

@@ -10,7 +10,6 @@
 #include <QDebug>
 #include <QGuiApplication>
 #include <QScreen>
-#include <charconv>
 #include <cstdio>
 
 namespace ui {
@@ -269,32 +268,6 @@ int recallPanelState(int panel, const std::string &path, int slot)
 {
     panel::PanelWindow *window = Toolkit::instance().panel(panel);
     return window ? panel::recallState(*window, qt(path), slot) : panel::kStateUnreadable;
-}
-
-} // namespace ui
-
-namespace ui {
-
-std::string leftCharacters(const std::string &text, std::size_t count)
-{
-    std::size_t i = 0;
-    for (std::size_t chars = 0; i < text.size() && chars < count; ++chars) {
-        ++i;
-        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
-            ++i; // continuation bytes belong to the same character
-    }
-    return text.substr(0, i);
-}
-
-} // namespace ui
-
-namespace ui {
-
-std::string fixed(double value, int decimals)
-{
-    char buffer[400]; // room for the longest double written in full
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return ec == std::errc() ? std::string(buffer, end) : std::string("?");
 }
 
 } // namespace ui

@@ -32,8 +32,7 @@ using CallbackTable = std::map<std::string, Callback>;
 // Load results below zero.
 enum LoadError : int {
     kLoadFileMissing = -1,
-    kLoadInvalid = -2,
-    kLoadNoSuchPanel = -3,
+    kLoadInvalid = -2, // unreadable, malformed, or without that panel
     kLoadUnknownCallback = -4,
 };
 
@@ -103,15 +102,5 @@ void setPopupsUnattended(bool unattended);
 // Return 0 on success, negative on failure; neither reports anything.
 int savePanelState(int panel, const std::string &path, int slot);
 int recallPanelState(int panel, const std::string &path, int slot);
-
-} // namespace ui
-
-namespace ui {
-
-// The first `count` characters of a UTF-8 panel text, never splitting one.
-std::string leftCharacters(const std::string &text, std::size_t count);
-
-// A double with `decimals` digits after the point, whatever the locale.
-std::string fixed(double value, int decimals);
 
 } // namespace ui

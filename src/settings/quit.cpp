@@ -2,12 +2,13 @@
 // outputs off through the channel callbacks and is closed; the panel is
 // cleared for saving, its state saved, and the event loop ended. The sink
 // setpoints are kept for the next run: put back into their controls, dimmed.
-#include "app/app_state.h"
 #include "channels/channel_callbacks.h"
 #include "channels/channel_map.h"
 #include "driver/status/korda_err.h"
+#include "panel/message_box.h"
 #include "panel/ui.h"
 #include "settings/settings_callbacks.h"
+#include "state/app_state.h"
 
 #include <cstdio>
 
@@ -57,7 +58,7 @@ void prepareForSaving(AppState &app, int panel)
     ui::setInt(panel, ctrl::LEFT, app.WindowLeft);
     app.WindowTop = ui::panelTop(panel);
     ui::setInt(panel, ctrl::TOP, app.WindowTop);
-    ui::resetTextBox(panel, ctrl::MSGBOX, "");
+    ui::clearMessages(panel);
     ui::processDrawEvents(panel);
 }
 
@@ -65,13 +66,13 @@ void prepareForSaving(AppState &app, int panel)
 
 int quit(int panel, int, int event, void *callbackData, int eventData1, int eventData2)
 {
-    AppState &app = *static_cast<AppState *>(callbackData);
+    AppState &app = stateOf(callbackData);
     if (event != ui::kCommit || app.quitting)
         return 0;
     app.quitting = true;
 
     ui::setTimerEnabled(panel, ctrl::TIMER, false);
-    ui::setText(panel, ctrl::MSGBOX, "\nprogram terminating...");
+    ui::appendMessage(panel, "\nprogram terminating...");
     for (int k = 1; k <= kCardPositions; ++k) {
         if (!app.card(k).cardFound)
             continue;
@@ -88,7 +89,7 @@ int quit(int panel, int, int event, void *callbackData, int eventData1, int even
     // on standard error rather than finding old settings at the next start.
     if (ui::savePanelState(panel, app.TavrinStateFile, 0) != 0)
         std::fprintf(stderr, "tavr: the panel state could not be saved to %s\n", app.TavrinStateFile.c_str());
-    ui::setText(panel, ctrl::MSGBOX, "done\n");
+    ui::appendMessage(panel, "done\n");
     ui::quitUserInterface();
     return 0;
 }

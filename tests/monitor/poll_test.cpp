@@ -2,8 +2,7 @@
 // dispatch the panel's timer uses: lamps, interlock lines, the hint popup,
 // the read-backs of position 1, and how statuses 34 and 4112 end the polling.
 #include "driver/sim/korda_sim.h"
-#include "panel/timer_control.h"
-#include "panel/toolkit.h"
+#include "panel/toolkit_test_access.h"
 #include "panel/ui.h"
 #include "support/interlock_scenarios.h"
 #include "support/panel_harness.h"
@@ -334,10 +333,8 @@ TEST(Poll, TicksArriveOnlyFromTheEventLoopAndNeverInsideACallbackOrPopup)
                            R"({"call": "KORDA_BattGetVoltage", "serial": "300001", "nth": 2, "status": 8},
                               {"call": "KORDA_ClearCard", "serial": "300002", "status": 8})"));
     ASSERT_EQ(h.start(), 0);
-    auto *timerControl = dynamic_cast<panel::TimerControl *>(panel::Toolkit::instance().control(h.panel(), ctrl::TIMER));
-    ASSERT_NE(timerControl, nullptr);
-    EXPECT_TRUE(timerControl->isEnabled()) << "enabled from the load on";
-    EXPECT_EQ(timerControl->intervalMs(), 400);
+    EXPECT_TRUE(ui::isTimerEnabled(h.panel(), ctrl::TIMER)) << "enabled from the load on";
+    EXPECT_EQ(panel::ToolkitTestAccess::timerIntervalMs(h.panel(), ctrl::TIMER), 400);
 
     h.clearTrace();
     h.tick();

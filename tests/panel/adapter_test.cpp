@@ -2,7 +2,7 @@
 // change, values set from code never commit, dimmed controls refuse, the
 // message box appends exactly, and timer ticks come only when nothing else runs.
 #include "front_panel_fixture.h"
-#include "panel/toolkit.h"
+#include "panel/toolkit_test_access.h"
 #include "support/operator_actions.h"
 
 #include <QAbstractSpinBox>
@@ -257,7 +257,7 @@ TEST_F(Adapter, TicksComeOnlyFromTheEventLoopAndNeverDuringACallbackOrPopup)
     toolkit.deliverTimerTick(panel, ctrl::TIMER);
     EXPECT_EQ(ticks(), 0) << "before the event loop runs";
 
-    toolkit.setLoopActive(true);
+    panel::ToolkitTestAccess::enterLoop();
     toolkit.deliverTimerTick(panel, ctrl::TIMER);
     EXPECT_EQ(ticks(), 1);
 
@@ -281,7 +281,7 @@ TEST_F(Adapter, TicksComeOnlyFromTheEventLoopAndNeverDuringACallbackOrPopup)
     ui::setTimerEnabled(panel, ctrl::TIMER, false);
     toolkit.deliverTimerTick(panel, ctrl::TIMER);
     EXPECT_EQ(ticks(), 1) << "a stopped timer does not tick";
-    toolkit.setLoopActive(false);
+    panel::ToolkitTestAccess::leaveLoop();
 }
 
 TEST_F(Adapter, TheRealTimerTicksInTheLoopButNotUnderAModalDialog)
@@ -359,17 +359,6 @@ TEST_F(Adapter, AttributesAndWindowPosition)
     EXPECT_TRUE(ui::panelPositionOnScreen(panel, 130, 70));
     EXPECT_FALSE(ui::panelPositionOnScreen(panel, 9000, 70));
     EXPECT_FALSE(ui::panelPositionOnScreen(panel, -5000, -5000));
-}
-
-TEST(PanelText, CharactersAndFixedDecimals)
-{
-    EXPECT_EQ(ui::leftCharacters("ch12345678901234567", 15), "ch1234567890123");
-    EXPECT_EQ(ui::leftCharacters("Kanal \xc3\xa4\xc3\xb6\xc3\xbc", 8), "Kanal \xc3\xa4\xc3\xb6");
-    EXPECT_EQ(ui::leftCharacters("short", 15), "short");
-    EXPECT_EQ(ui::fixed(2.5, 3), "2.500");
-    EXPECT_EQ(ui::fixed(2.5, 4), "2.5000");
-    EXPECT_EQ(ui::fixed(49.99999999, 0), "50");
-    EXPECT_EQ(ui::fixed(0.0, 0), "0");
 }
 
 TEST_F(Adapter, ATickThatFellDueDuringALongCallbackIsDroppedNotDeliveredLate)

@@ -1,6 +1,6 @@
 #include "support/operator_actions.h"
 
-#include "panel/toolkit.h"
+#include "panel/toolkit_test_access.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -15,8 +15,7 @@ namespace operator_actions {
 
 QWidget *inputOf(int panel, int control)
 {
-    panel::Control *c = panel::Toolkit::instance().control(panel, control);
-    return c ? c->input() : nullptr;
+    return panel::ToolkitTestAccess::inputOf(panel, control);
 }
 
 void type(QWidget *input, const QString &text, bool enter)

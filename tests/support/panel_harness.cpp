@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "driver/sim/korda_sim.h"
 #include "panel/toolkit.h"
+#include "panel/toolkit_test_access.h"
 #include "panel/ui.h"
 
 #include <QApplication>
@@ -33,8 +34,7 @@ PanelHarness::~PanelHarness()
     ui::setPopupsUnattended(false);
     if (ui::userInterfaceQuitRequested())
         ui::runUserInterface(); // returns at once, as the program's loop does after quit
-    panel::Toolkit::instance().setLoopActive(false);
-    panel::Toolkit::instance().clearQuitRequest();
+    panel::ToolkitTestAccess::leaveLoop();
     if (app.bsdpanel > 0)
         ui::discardPanel(app.bsdpanel);
     ui::setPopupPresenter(nullptr);
@@ -66,7 +66,7 @@ int PanelHarness::start(const std::string &commandLine)
     return result;
 }
 
-void PanelHarness::enterEventLoop() { panel::Toolkit::instance().setLoopActive(true); }
+void PanelHarness::enterEventLoop() { panel::ToolkitTestAccess::enterLoop(); }
 
 QWidget *PanelHarness::widget(int control) const { return operator_actions::inputOf(panel(), control); }
 

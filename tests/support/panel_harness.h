@@ -3,7 +3,7 @@
 // operator does and reads what the operator and the cards see.
 #pragma once
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "panel/control_ids.h"
 #include "support/scripted_popups.h"
 

@@ -1,7 +1,9 @@
 #include "driver/status/korda_err.h"
 
 #include "panel/control_ids.h"
+#include "panel/message_box.h"
 #include "panel/ui.h"
+#include "state/text.h"
 
 #include <cstdio>
 
@@ -35,10 +37,10 @@ KordaStatus KORDA_ERR(AppState &app, int line, KordaStatus status)
     msg += ">\n";
     if (app.CMD_ACTIVE) {
         const std::string myIPaddress =
-            ui::leftCharacters(ui::getText(app.bsdpanel, ctrl::IPADDRESS), kAddressChars);
+            text::leftCharacters(ui::getText(app.bsdpanel, ctrl::IPADDRESS), kAddressChars);
         msg += "\ndevice: " + myIPaddress + "\n";
     }
-    ui::setText(app.bsdpanel, ctrl::MSGBOX, msg);
+    ui::appendMessage(app.bsdpanel, msg);
 
     if (status == KORDA_STATUS_CONNECTION_LOST) {
         ui::setTimerEnabled(app.bsdpanel, ctrl::TIMER, false);

@@ -1,8 +1,8 @@
 // The check every driver status goes through, with the source line of the call.
 #pragma once
 
-#include "app/app_state.h"
 #include "driver/korda.h"
+#include "state/app_state.h"
 
 // A non-zero status is reported: one line in the message box and the
 // "ERROR KORDA" popup. A lost chassis connection (4112) also stops the poll,

@@ -51,3 +51,6 @@ struct AppState {
 private:
     std::array<CardSlot, kCardPositions + 1> cards_{}; // [0] unused
 };
+
+// The state behind the callback data every control callback receives.
+inline AppState &stateOf(void *callbackData) { return *static_cast<AppState *>(callbackData); }
