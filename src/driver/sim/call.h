@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 #include <nlohmann/json.hpp>
 
@@ -15,32 +16,64 @@ namespace korda_sim {
 
 using Json = nlohmann::ordered_json;
 
-// The calls a fault rule may name, and which of them address a card and a
-// sub-unit. KORDA_ErrorCodeToMessage is not among them: it is never failed.
+// Every entry point of korda.h, once: the name that traces and fault rules use,
+// whether a fault rule may fail it, and whether it addresses a card and a
+// sub-unit. An entry point can only make its Call from its own row (CallId),
+// so no driver function can be added without a row here; and a row compiles
+// only for a function that korda.h declares.
+#define KORDA_SIM_ENTRY_POINTS(X)                                                                  \
+    /*  name                          can fail  card   sub-unit */                                 \
+    X(VESTRA_Connect,                 true,     false, false)                                      \
+    X(KORDA_CountFreeCards,           true,     false, false)                                      \
+    X(KORDA_FindFreeCards,            true,     false, false)                                      \
+    X(KORDA_OpenSpecifiedCard,        true,     true,  false)                                      \
+    X(KORDA_CloseSpecifiedCard,       true,     true,  false)                                      \
+    X(KORDA_CardId,                   true,     true,  false)                                      \
+    X(KORDA_BattSetVoltage,           true,     true,  true)                                       \
+    X(KORDA_BattGetVoltage,           true,     true,  true)                                       \
+    X(KORDA_BattSetCurrent,           true,     true,  true)                                       \
+    X(KORDA_BattGetCurrent,           true,     true,  true)                                       \
+    X(KORDA_BattSetEnable,            true,     true,  true)                                       \
+    X(KORDA_BattGetEnable,            true,     true,  true)                                       \
+    X(KORDA_BattReadInterlockState,   true,     true,  true)                                       \
+    X(KORDA_ClearCard,                true,     true,  false)                                      \
+    /* the status texts live in the driver itself: no chassis traffic, never failed */             \
+    X(KORDA_ErrorCodeToMessage,       false,    false, false)
+
+enum class CallId {
+#define KORDA_SIM_ID(name, faultable, card, sub) name,
+    KORDA_SIM_ENTRY_POINTS(KORDA_SIM_ID)
+#undef KORDA_SIM_ID
+};
+
 struct CallKind {
     std::string_view name;
+    bool faultable;
     bool addressesCard;
     bool takesSub;
 };
 
-inline constexpr CallKind kFaultableCalls[] = {
-    {"VESTRA_Connect", false, false},
-    {"KORDA_CountFreeCards", false, false},
-    {"KORDA_FindFreeCards", false, false},
-    {"KORDA_OpenSpecifiedCard", true, false},
-    {"KORDA_CloseSpecifiedCard", true, false},
-    {"KORDA_CardId", true, false},
-    {"KORDA_BattSetVoltage", true, true},
-    {"KORDA_BattGetVoltage", true, true},
-    {"KORDA_BattSetCurrent", true, true},
-    {"KORDA_BattGetCurrent", true, true},
-    {"KORDA_BattSetEnable", true, true},
-    {"KORDA_BattGetEnable", true, true},
-    {"KORDA_BattReadInterlockState", true, true},
-    {"KORDA_ClearCard", true, false},
+inline constexpr CallKind kCalls[] = {
+#define KORDA_SIM_KIND(name, faultable, card, sub) {#name, faultable, card, sub},
+    KORDA_SIM_ENTRY_POINTS(KORDA_SIM_KIND)
+#undef KORDA_SIM_KIND
 };
 
-inline constexpr std::string_view kErrorCodeToMessage = "KORDA_ErrorCodeToMessage";
+#define KORDA_SIM_DECLARED(name, faultable, card, sub)                                             \
+    static_assert(std::is_function_v<decltype(name)>, #name " is not a driver function of korda.h");
+KORDA_SIM_ENTRY_POINTS(KORDA_SIM_DECLARED)
+#undef KORDA_SIM_DECLARED
+
+constexpr const CallKind &kindOf(CallId id) { return kCalls[static_cast<std::size_t>(id)]; }
+
+// The row of the call a fault rule names; nullptr for no driver function.
+constexpr const CallKind *findCall(std::string_view name)
+{
+    for (const CallKind &kind : kCalls)
+        if (kind.name == name)
+            return &kind;
+    return nullptr;
+}
 
 // What a call addresses: a card by number, or by bus and slot for the open call.
 struct Target {
@@ -53,7 +86,7 @@ struct Target {
 
 class Call {
 public:
-    explicit Call(std::string_view name) : name_(name) {}
+    explicit Call(CallId id) : kind_(&kindOf(id)) {}
 
     template <class T>
     Call &arg(const char *key, const T &value)
@@ -83,13 +116,14 @@ public:
         return arg("sub", sub);
     }
 
-    std::string_view name() const { return name_; }
+    std::string_view name() const { return kind_->name; }
+    const CallKind &kind() const { return *kind_; }
     const Target &target() const { return target_; }
 
     // The trace record: name, inputs, status, and the outputs when there are any.
     Json record(KordaStatus status, const Json &out) const
     {
-        Json line = {{"call", name_}};
+        Json line = {{"call", kind_->name}};
         line.update(inputs_);
         line["status"] = status;
         if (!out.empty())
@@ -98,7 +132,7 @@ public:
     }
 
 private:
-    std::string_view name_;
+    const CallKind *kind_;
     Json inputs_ = Json::object();
     Target target_;
 };

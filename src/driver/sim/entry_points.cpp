@@ -6,6 +6,7 @@
 #include "driver/sim/simulator.h"
 
 using korda_sim::Call;
+using korda_sim::CallId;
 using korda_sim::Card;
 using korda_sim::Json;
 using korda_sim::SubUnit;
@@ -36,10 +37,10 @@ std::string copyText(const std::string &text, char *dest, int32_t size)
     return text.substr(0, n);
 }
 
-KordaStatus setSubUnit(const char *name, KordaSession session, KordaCard card, int32_t sub, const char *key,
+KordaStatus setSubUnit(CallId id, KordaSession session, KordaCard card, int32_t sub, const char *key,
                        double value, bool (*valid)(double), double SubUnit::*field)
 {
-    return run(Call(name).session(session).card(card).sub(sub).arg(key, value), [&](World &w, Json &) {
+    return run(Call(id).session(session).card(card).sub(sub).arg(key, value), [&](World &w, Json &) {
         SubUnit *unit = nullptr;
         if (const KordaStatus st = w.subUnit(session, card, sub, unit))
             return st;
@@ -51,10 +52,10 @@ KordaStatus setSubUnit(const char *name, KordaSession session, KordaCard card, i
 }
 
 template <class T>
-KordaStatus getSubUnit(const char *name, KordaSession session, KordaCard card, int32_t sub, const char *key,
+KordaStatus getSubUnit(CallId id, KordaSession session, KordaCard card, int32_t sub, const char *key,
                        T *value, T SubUnit::*field)
 {
-    return run(Call(name).session(session).card(card).sub(sub), [&](World &w, Json &out) {
+    return run(Call(id).session(session).card(card).sub(sub), [&](World &w, Json &out) {
         SubUnit *unit = nullptr;
         if (const KordaStatus st = w.subUnit(session, card, sub, unit))
             return st;
@@ -73,7 +74,7 @@ extern "C" {
 KordaStatus VESTRA_Connect(uint32_t flags, const char *address, uint32_t port, uint32_t timeoutMs,
                            KordaSession *session)
 {
-    Call call("VESTRA_Connect");
+    Call call(CallId::VESTRA_Connect);
     call.arg("address", address ? Json(address) : Json(nullptr))
         .arg("flags", flags)
         .arg("port", port)
@@ -92,7 +93,7 @@ KordaStatus VESTRA_Connect(uint32_t flags, const char *address, uint32_t port, u
 
 KordaStatus KORDA_CountFreeCards(KordaSession session, uint32_t *numCards)
 {
-    return run(Call("KORDA_CountFreeCards").session(session), [&](World &w, Json &out) {
+    return run(Call(CallId::KORDA_CountFreeCards).session(session), [&](World &w, Json &out) {
         std::vector<const Card *> free;
         if (const KordaStatus st = w.freeCards(session, free))
             return st;
@@ -107,7 +108,7 @@ KordaStatus KORDA_CountFreeCards(KordaSession session, uint32_t *numCards)
 // Entries beyond the free cards are set to bus 0, slot 0, where no card sits.
 KordaStatus KORDA_FindFreeCards(KordaSession session, uint32_t numCards, uint32_t *busList, uint32_t *slotList)
 {
-    return run(Call("KORDA_FindFreeCards").session(session).arg("count", numCards), [&](World &w, Json &out) {
+    return run(Call(CallId::KORDA_FindFreeCards).session(session).arg("count", numCards), [&](World &w, Json &out) {
         std::vector<const Card *> free;
         if (const KordaStatus st = w.freeCards(session, free))
             return st;
@@ -130,7 +131,7 @@ KordaStatus KORDA_FindFreeCards(KordaSession session, uint32_t numCards, uint32_
 
 KordaStatus KORDA_OpenSpecifiedCard(KordaSession session, uint32_t bus, uint32_t slot, KordaCard *card)
 {
-    return run(Call("KORDA_OpenSpecifiedCard").session(session).busSlot(bus, slot), [&](World &w, Json &out) {
+    return run(Call(CallId::KORDA_OpenSpecifiedCard).session(session).busSlot(bus, slot), [&](World &w, Json &out) {
         if (!card)
             return KordaStatus{korda_sim::kNullPointer};
         KordaCard number = 0;
@@ -144,13 +145,13 @@ KordaStatus KORDA_OpenSpecifiedCard(KordaSession session, uint32_t bus, uint32_t
 
 KordaStatus KORDA_CloseSpecifiedCard(KordaSession session, KordaCard card)
 {
-    return run(Call("KORDA_CloseSpecifiedCard").session(session).card(card),
+    return run(Call(CallId::KORDA_CloseSpecifiedCard).session(session).card(card),
                [&](World &w, Json &) { return w.close(session, card); });
 }
 
 KordaStatus KORDA_CardId(KordaSession session, KordaCard card, char *text, int32_t size)
 {
-    return run(Call("KORDA_CardId").session(session).card(card).arg("size", size), [&](World &w, Json &out) {
+    return run(Call(CallId::KORDA_CardId).session(session).card(card).arg("size", size), [&](World &w, Json &out) {
         Card *c = nullptr;
         if (const KordaStatus st = w.card(session, card, c))
             return st;
@@ -163,30 +164,30 @@ KordaStatus KORDA_CardId(KordaSession session, KordaCard card, char *text, int32
 
 KordaStatus KORDA_BattSetVoltage(KordaSession session, KordaCard card, int32_t sub, double volts)
 {
-    return setSubUnit("KORDA_BattSetVoltage", session, card, sub, "volts", volts, korda_sim::validVolts,
+    return setSubUnit(CallId::KORDA_BattSetVoltage, session, card, sub, "volts", volts, korda_sim::validVolts,
                       &SubUnit::volts);
 }
 
 KordaStatus KORDA_BattGetVoltage(KordaSession session, KordaCard card, int32_t sub, double *volts)
 {
-    return getSubUnit("KORDA_BattGetVoltage", session, card, sub, "volts", volts, &SubUnit::volts);
+    return getSubUnit(CallId::KORDA_BattGetVoltage, session, card, sub, "volts", volts, &SubUnit::volts);
 }
 
 KordaStatus KORDA_BattSetCurrent(KordaSession session, KordaCard card, int32_t sub, double amps)
 {
-    return setSubUnit("KORDA_BattSetCurrent", session, card, sub, "amps", amps, korda_sim::validAmps,
+    return setSubUnit(CallId::KORDA_BattSetCurrent, session, card, sub, "amps", amps, korda_sim::validAmps,
                       &SubUnit::amps);
 }
 
 KordaStatus KORDA_BattGetCurrent(KordaSession session, KordaCard card, int32_t sub, double *amps)
 {
-    return getSubUnit("KORDA_BattGetCurrent", session, card, sub, "amps", amps, &SubUnit::amps);
+    return getSubUnit(CallId::KORDA_BattGetCurrent, session, card, sub, "amps", amps, &SubUnit::amps);
 }
 
 // Any non-zero state switches the output on; it reads back as 1.
 KordaStatus KORDA_BattSetEnable(KordaSession session, KordaCard card, int32_t sub, int32_t state)
 {
-    Call call("KORDA_BattSetEnable");
+    Call call(CallId::KORDA_BattSetEnable);
     return run(call.session(session).card(card).sub(sub).arg("state", state), [&](World &w, Json &) {
         SubUnit *unit = nullptr;
         if (const KordaStatus st = w.subUnit(session, card, sub, unit))
@@ -198,14 +199,14 @@ KordaStatus KORDA_BattSetEnable(KordaSession session, KordaCard card, int32_t su
 
 KordaStatus KORDA_BattGetEnable(KordaSession session, KordaCard card, int32_t sub, int32_t *state)
 {
-    return getSubUnit("KORDA_BattGetEnable", session, card, sub, "state", state, &SubUnit::enable);
+    return getSubUnit(CallId::KORDA_BattGetEnable, session, card, sub, "state", state, &SubUnit::enable);
 }
 
 // The interlock belongs to the card; any valid sub-unit reads it. Only reads
 // that reach the card (valid arguments, no injected fault) are counted.
 KordaStatus KORDA_BattReadInterlockState(KordaSession session, KordaCard card, int32_t sub, int32_t *state)
 {
-    Call call("KORDA_BattReadInterlockState");
+    Call call(CallId::KORDA_BattReadInterlockState);
     return run(call.session(session).card(card).sub(sub), [&](World &w, Json &out) {
         Card *c = nullptr;
         if (const KordaStatus st = w.card(session, card, c))
@@ -222,7 +223,7 @@ KordaStatus KORDA_BattReadInterlockState(KordaSession session, KordaCard card, i
 
 KordaStatus KORDA_ClearCard(KordaSession session, KordaCard card)
 {
-    return run(Call("KORDA_ClearCard").session(session).card(card), [&](World &w, Json &) {
+    return run(Call(CallId::KORDA_ClearCard).session(session).card(card), [&](World &w, Json &) {
         Card *c = nullptr;
         if (const KordaStatus st = w.card(session, card, c))
             return st;
@@ -233,7 +234,7 @@ KordaStatus KORDA_ClearCard(KordaSession session, KordaCard card)
 
 KordaStatus KORDA_ErrorCodeToMessage(KordaStatus status, char *text, int32_t size)
 {
-    Call call("KORDA_ErrorCodeToMessage");
+    Call call(CallId::KORDA_ErrorCodeToMessage);
     return run(call.arg("status_in", status).arg("size", size), [&](World &, Json &out) {
         if (const KordaStatus st = checkBuffer(text, size))
             return st;

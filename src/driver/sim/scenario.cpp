@@ -143,14 +143,6 @@ std::string existingSerial(const Json &j, const std::string &where, const Scenar
     invalid(member(where, "serial"), "no card has serial \"" + serial + "\"");
 }
 
-const CallKind *findCall(std::string_view name)
-{
-    for (const CallKind &kind : kFaultableCalls)
-        if (kind.name == name)
-            return &kind;
-    return nullptr;
-}
-
 FaultRule parseFault(const Json &j, const std::string &where, const Scenario &s)
 {
     requireObject(j, where, {"call", "serial", "sub", "nth", "times", "status"});
@@ -160,9 +152,9 @@ FaultRule parseFault(const Json &j, const std::string &where, const Scenario &s)
     if (fault.call != "*") {
         kind = findCall(fault.call);
         if (!kind)
-            invalid(member(where, "call"), fault.call == kErrorCodeToMessage
-                                               ? "KORDA_ErrorCodeToMessage cannot be failed"
-                                               : "unknown call \"" + fault.call + "\"");
+            invalid(member(where, "call"), "unknown call \"" + fault.call + "\"");
+        if (!kind->faultable)
+            invalid(member(where, "call"), fault.call + " cannot be failed");
     }
     if (j.contains("serial")) {
         fault.serial = existingSerial(j, where, s);

@@ -21,8 +21,8 @@ KordaStatus Simulator::run(const Call &call, const Body &body)
     std::lock_guard lock(mutex_);
     configureFromEnvironment();
     std::optional<KordaStatus> injected;
-    // The status texts live in the driver itself: no chassis traffic, no faults.
-    if (call.name() != kErrorCodeToMessage) {
+    // A call that never fails makes no chassis traffic either.
+    if (call.kind().faultable) {
         if (latencyMs_ > 0.0)
             std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(latencyMs_));
         const Card *card = world_.addressed(call.target());
@@ -109,72 +109,84 @@ std::string Simulator::installFile(const std::string &path)
     return installText(text);
 }
 
-void Simulator::reset()
+// The in-process control functions of korda_sim.h.
+
+void reset()
 {
-    std::lock_guard lock(mutex_);
-    configured_ = false;
-    install(Scenario{});
-    trace_.reset();
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    sim.configured_ = false;
+    sim.install(Scenario{});
+    sim.trace_.reset();
     clearDescriptions();
 }
 
-std::string Simulator::useScenarioText(std::string_view jsonText)
+std::string useScenario(std::string_view jsonText)
 {
-    std::lock_guard lock(mutex_);
-    configured_ = true;
-    return installText(jsonText);
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    sim.configured_ = true;
+    return sim.installText(jsonText);
 }
 
-std::string Simulator::useScenarioFile(const std::string &path)
+std::string useScenarioFile(const std::string &path)
 {
-    std::lock_guard lock(mutex_);
-    configured_ = true;
-    return installFile(path);
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    sim.configured_ = true;
+    return sim.installFile(path);
 }
 
-void Simulator::useBuiltin()
+void useBuiltinChassis()
 {
-    std::lock_guard lock(mutex_);
-    configured_ = true;
-    install(builtinScenario());
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    sim.configured_ = true;
+    sim.install(builtinScenario());
 }
 
-void Simulator::captureTrace(bool on)
+void captureTrace(bool on)
 {
-    std::lock_guard lock(mutex_);
-    configureInProcess();
-    trace_.setCapture(on);
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    sim.configureInProcess();
+    sim.trace_.setCapture(on);
 }
 
-std::vector<std::string> Simulator::capturedTrace()
+std::vector<std::string> capturedTrace()
 {
-    std::lock_guard lock(mutex_);
-    return trace_.captured();
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    return sim.trace_.captured();
 }
 
-void Simulator::clearCapturedTrace()
+void clearCapturedTrace()
 {
-    std::lock_guard lock(mutex_);
-    trace_.clearCaptured();
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    sim.trace_.clearCaptured();
 }
 
-std::string Simulator::traceToFile(const std::string &path)
+std::string traceToFile(const std::string &path)
 {
-    std::lock_guard lock(mutex_);
-    configureInProcess();
-    return trace_.setFile(path);
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    sim.configureInProcess();
+    return sim.trace_.setFile(path);
 }
 
-std::optional<CardState> Simulator::cardState(std::string_view serial, std::string_view address)
+std::optional<CardState> cardState(std::string_view serial, std::string_view address)
 {
-    std::lock_guard lock(mutex_);
-    return world_.state(serial, address);
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    return sim.world_.state(serial, address);
 }
 
-void Simulator::describeStatusAs(KordaStatus status, std::string text)
+void describeStatusAs(KordaStatus status, std::string text)
 {
-    std::lock_guard lock(mutex_);
-    configureInProcess();
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    sim.configureInProcess();
     setDescription(status, std::move(text));
 }
 

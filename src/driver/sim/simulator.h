@@ -1,5 +1,6 @@
 // The one simulator state behind the driver entry points and the in-process
-// control functions, and the path every driver call takes through it.
+// control functions of korda_sim.h (defined in simulator.cpp), and the path
+// every driver call takes through it.
 #ifndef TAVR_DRIVER_SIM_SIMULATOR_H
 #define TAVR_DRIVER_SIM_SIMULATOR_H
 
@@ -11,6 +12,7 @@
 #include "driver/sim/call.h"
 #include "driver/sim/chassis.h"
 #include "driver/sim/faults.h"
+#include "driver/sim/korda_sim.h"
 #include "driver/sim/trace.h"
 
 namespace korda_sim {
@@ -27,18 +29,19 @@ public:
     // the latency, applies the fault rules, else runs the body; then traces.
     KordaStatus run(const Call &call, const Body &body);
 
-    void reset();
-    std::string useScenarioText(std::string_view jsonText);
-    std::string useScenarioFile(const std::string &path);
-    void useBuiltin();
-    void captureTrace(bool on);
-    std::vector<std::string> capturedTrace();
-    void clearCapturedTrace();
-    std::string traceToFile(const std::string &path);
-    std::optional<CardState> cardState(std::string_view serial, std::string_view address);
-    void describeStatusAs(KordaStatus status, std::string text);
-
 private:
+    // The control functions of korda_sim.h work on the same state.
+    friend void reset();
+    friend std::string useScenario(std::string_view);
+    friend std::string useScenarioFile(const std::string &);
+    friend void useBuiltinChassis();
+    friend void captureTrace(bool);
+    friend std::vector<std::string> capturedTrace();
+    friend void clearCapturedTrace();
+    friend std::string traceToFile(const std::string &);
+    friend std::optional<CardState> cardState(std::string_view, std::string_view);
+    friend void describeStatusAs(KordaStatus, std::string);
+
     Simulator() = default;
     // Call with the mutex held. The first caller decides: a driver call reads
     // the environment, an in-process setting starts from the built-in chassis.
