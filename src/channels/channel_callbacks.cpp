@@ -21,6 +21,9 @@ const std::size_t kNameChars = 15;
 // Shown instead of a read-back when the channel's card was not found: nothing
 // was sent, and reading back another channel's value would mislead.
 const char kNotSent[] = " --> not sent (no card)  ";
+// Shown instead of a read-back whose driver call failed: its error report
+// stands just before, and a number here would look like the card's reading.
+const char kNotRead[] = " --> (not read)  ";
 
 AppState &stateOf(void *callbackData) { return *static_cast<AppState *>(callbackData); }
 
@@ -64,8 +67,10 @@ int ctrl_voltage_source(int panel, int control, int event, void *callbackData, i
         KORDA_CHECK(app, KORDA_BattSetVoltage(app.sessionID, app.myCard, app.ch, doubleVal));
         name = channelName(panel, *n);
         double doubleValget = 0.0;
-        KORDA_CHECK(app, KORDA_BattGetVoltage(app.sessionID, app.myCard, app.ch, &doubleValget));
-        append(panel, " --> " + ui::fixed(doubleValget, 4) + "V  ");
+        if (KORDA_CHECK(app, KORDA_BattGetVoltage(app.sessionID, app.myCard, app.ch, &doubleValget)) != 0)
+            append(panel, kNotRead);
+        else
+            append(panel, " --> " + ui::fixed(doubleValget, 4) + "V  ");
     } else {
         append(panel, kNotSent);
     }
@@ -89,9 +94,12 @@ int ctrl_current_sink(int panel, int control, int event, void *callbackData, int
         KORDA_CHECK(app, KORDA_BattSetCurrent(app.sessionID, app.myCard, app.ch, doubleVal));
         name = channelName(panel, *n);
         double doubleValget = 0.0;
-        KORDA_CHECK(app, KORDA_BattGetCurrent(app.sessionID, app.myCard, app.ch, &doubleValget));
-        doubleValget = 1000.0 * doubleValget;
-        append(panel, " --> " + ui::fixed(doubleValget, 0) + "mA  ");
+        if (KORDA_CHECK(app, KORDA_BattGetCurrent(app.sessionID, app.myCard, app.ch, &doubleValget)) != 0) {
+            append(panel, kNotRead);
+        } else {
+            doubleValget = 1000.0 * doubleValget;
+            append(panel, " --> " + ui::fixed(doubleValget, 0) + "mA  ");
+        }
     } else {
         append(panel, kNotSent);
     }
