@@ -22,6 +22,9 @@ enum class Kind {
     Timer,         // invisible; ticks while enabled
 };
 
+// The kind's name in a definition file: "numeric", "timer", ...
+QString kindName(Kind kind);
+
 enum class NumericType { Double, Int32 };
 
 struct ControlDef {

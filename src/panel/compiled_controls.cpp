@@ -1,0 +1,40 @@
+#include "panel/compiled_controls.h"
+
+#include "panel/control_ids.h"
+
+#include <algorithm>
+
+namespace panel {
+
+std::optional<QString> differenceFromCompiled(const PanelDef &def)
+{
+    if (def.name != QLatin1String(ctrl::kPanelName))
+        return QString("panel %1 is not panel %2").arg(def.name, ctrl::kPanelName);
+    if (def.id != ctrl::kPanelId)
+        return QString("panel %1 has identifier %2, the program was built for %3")
+            .arg(def.name)
+            .arg(def.id)
+            .arg(ctrl::kPanelId);
+    for (const ctrl::ControlSpec &spec : ctrl::kControls) {
+        const ControlDef *loaded = def.find(QString::fromLatin1(spec.constant));
+        if (!loaded)
+            return QString("control %1 is missing").arg(spec.constant);
+        if (loaded->id != spec.id)
+            return QString("control %1 has identifier %2, the program was built for %3")
+                .arg(spec.constant)
+                .arg(loaded->id)
+                .arg(spec.id);
+        if (kindName(loaded->kind) != QLatin1String(spec.kind))
+            return QString("control %1 is of kind %2, the program was built for %3")
+                .arg(spec.constant, kindName(loaded->kind), spec.kind);
+    }
+    for (const ControlDef &c : def.controls) {
+        const auto known = std::find_if(std::begin(ctrl::kControls), std::end(ctrl::kControls),
+                                        [&](const ctrl::ControlSpec &s) { return c.constant == QLatin1String(s.constant); });
+        if (known == std::end(ctrl::kControls))
+            return QString("control %1 (%2) is not one the program knows").arg(c.constant).arg(c.id);
+    }
+    return std::nullopt;
+}
+
+} // namespace panel
