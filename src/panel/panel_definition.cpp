@@ -255,8 +255,16 @@ std::optional<PanelDef> loadPanelDefinition(const QString &path, const QString &
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(error, QString("cannot read %1: %2").arg(path, file.errorString()));
+    return parsePanelDefinition(file.read(kMaxFileSize + 1), path, panelName, error);
+}
+
+std::optional<PanelDef> parsePanelDefinition(const QByteArray &content, const QString &path, const QString &panelName,
+                                             QString *error)
+{
+    if (content.size() > kMaxFileSize)
+        return fail(error, QString("%1 is larger than %2 bytes").arg(path).arg(kMaxFileSize));
     QJsonParseError parseError{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.read(kMaxFileSize + 1), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(content, &parseError);
     if (doc.isNull())
         return fail(error, QString("%1 is not valid JSON: %2 at offset %3")
                                .arg(path, parseError.errorString())

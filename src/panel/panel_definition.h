@@ -3,6 +3,7 @@
 // panel resource file (JSON).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -75,5 +76,9 @@ struct PanelDef {
 // nothing and, when `error` is given, a reason a person can act on.
 std::optional<PanelDef> loadPanelDefinition(const QString &path, const QString &panelName,
                                             QString *error = nullptr);
+// The same from the file's content; `path` names it in errors and gives the
+// directory of its images.
+std::optional<PanelDef> parsePanelDefinition(const QByteArray &content, const QString &path,
+                                             const QString &panelName, QString *error = nullptr);
 
 } // namespace panel

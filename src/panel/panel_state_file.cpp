@@ -183,9 +183,14 @@ int saveState(const PanelWindow &panel, const QString &path, int slot)
 int recallState(PanelWindow &panel, const QString &path, int slot)
 {
     const std::optional<QByteArray> content = readBounded(path);
-    if (!content)
+    return content ? recallStateFromBytes(panel, *content, slot) : kStateUnreadable;
+}
+
+int recallStateFromBytes(PanelWindow &panel, const QByteArray &content, int slot)
+{
+    if (content.size() > kMaxFileSize)
         return kStateUnreadable;
-    const QJsonDocument doc = QJsonDocument::fromJson(*content);
+    const QJsonDocument doc = QJsonDocument::fromJson(content);
     const QJsonObject root = doc.object();
     if (!doc.isObject() || root.value("format").toString() != kFormat || root.value("version").toInt() != kVersion
         || root.value("panel").toString() != panel.def().name)

@@ -11,6 +11,7 @@
 // (after following links) and anything above 1 MiB for no file at all.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace panel {
@@ -31,5 +32,7 @@ int saveState(const PanelWindow &panel, const QString &path, int slot);
 // Indicators (lamps, the message box, display-only text fields) and fixed
 // texts are never recalled: they show what this run finds.
 int recallState(PanelWindow &panel, const QString &path, int slot);
+// The same from the file's content.
+int recallStateFromBytes(PanelWindow &panel, const QByteArray &content, int slot);
 
 } // namespace panel
