@@ -6,7 +6,9 @@
 
 namespace panel {
 
-std::optional<QString> differenceFromCompiled(const PanelDef &def)
+namespace {
+
+std::optional<QString> firstDifference(const PanelDef &def)
 {
     if (def.name != QLatin1String(ctrl::kPanelName))
         return QString("panel %1 is not panel %2").arg(def.name, ctrl::kPanelName);
@@ -35,6 +37,14 @@ std::optional<QString> differenceFromCompiled(const PanelDef &def)
             return QString("control %1 (%2) is not one the program knows").arg(c.constant).arg(c.id);
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> differenceFromCompiled(const PanelDef &def)
+{
+    const std::optional<QString> difference = firstDifference(def);
+    return difference ? std::optional<QString>(oneLine(*difference)) : std::nullopt;
 }
 
 } // namespace panel

@@ -207,10 +207,32 @@ std::optional<ControlDef> readControl(const QJsonValue &value, QString *why)
     return c;
 }
 
+} // namespace
+
+QString oneLine(const QString &text)
+{
+    QString line;
+    for (const QChar c : text) {
+        if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else if (c == '\t')
+            line += "\\t";
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            line += QString("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
+        else
+            line += c;
+    }
+    return line;
+}
+
+namespace {
+
 std::optional<PanelDef> fail(QString *error, const QString &why)
 {
     if (error)
-        *error = why;
+        *error = oneLine(why);
     return std::nullopt;
 }
 

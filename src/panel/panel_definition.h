@@ -23,6 +23,10 @@ enum class Kind {
     Timer,         // invisible; ticks while enabled
 };
 
+// `text` as one line: control characters of quoted input (a line break in a
+// constant or a kind) are shown escaped, as \n, \t or \x1b.
+QString oneLine(const QString &text);
+
 // The kind's name in a definition file: "numeric", "timer", ...
 QString kindName(Kind kind);
 
