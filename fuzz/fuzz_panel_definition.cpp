@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
@@ -29,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     (void)panel::differenceFromCompiled(*def);
-    for (const panel::ControlDef &c : def->controls)
-        (void)panel::createControl(c, def->baseDir);
+    for (const panel::ControlDef &c : def->controls) {
+        const std::unique_ptr<panel::Control> control = panel::createControl(c, def->baseDir);
+        delete control->widget(); // unparented, it would live on in the application's widget list
+    }
     return 0;
 }
