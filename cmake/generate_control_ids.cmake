@@ -29,13 +29,13 @@ ${body}};
 
 // Every control the program was built for, in the order of the definition:
 // a definition loaded at run time must hold exactly these.
-struct ControlSpec {
+struct CompiledControl {
     int id;
     const char *constant;
     const char *kind;
 };
 
-inline constexpr ControlSpec kControls[] = {
+inline constexpr CompiledControl kControls[] = {
 ${table}};
 
 } // namespace ctrl

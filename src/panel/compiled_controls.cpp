@@ -17,22 +17,23 @@ std::optional<QString> firstDifference(const PanelDef &def)
             .arg(def.name)
             .arg(def.id)
             .arg(ctrl::kPanelId);
-    for (const ctrl::ControlSpec &spec : ctrl::kControls) {
-        const ControlDef *loaded = def.find(QString::fromLatin1(spec.constant));
+    for (const ctrl::CompiledControl &compiled : ctrl::kControls) {
+        const ControlDef *loaded = def.find(QString::fromLatin1(compiled.constant));
         if (!loaded)
-            return QString("control %1 is missing").arg(spec.constant);
-        if (loaded->id != spec.id)
+            return QString("control %1 is missing").arg(compiled.constant);
+        if (loaded->id != compiled.id)
             return QString("control %1 has identifier %2, the program was built for %3")
-                .arg(spec.constant)
+                .arg(compiled.constant)
                 .arg(loaded->id)
-                .arg(spec.id);
-        if (kindName(loaded->kind) != QLatin1String(spec.kind))
+                .arg(compiled.id);
+        if (kindName(loaded->kind) != QLatin1String(compiled.kind))
             return QString("control %1 is of kind %2, the program was built for %3")
-                .arg(spec.constant, kindName(loaded->kind), spec.kind);
+                .arg(compiled.constant, kindName(loaded->kind), compiled.kind);
     }
     for (const ControlDef &c : def.controls) {
-        const auto known = std::find_if(std::begin(ctrl::kControls), std::end(ctrl::kControls),
-                                        [&](const ctrl::ControlSpec &s) { return c.constant == QLatin1String(s.constant); });
+        const auto known =
+            std::find_if(std::begin(ctrl::kControls), std::end(ctrl::kControls),
+                         [&](const ctrl::CompiledControl &entry) { return c.constant == QLatin1String(entry.constant); });
         if (known == std::end(ctrl::kControls))
             return QString("control %1 (%2) is not one the program knows").arg(c.constant).arg(c.id);
     }
