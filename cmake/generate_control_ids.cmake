@@ -8,10 +8,13 @@ string(JSON panel_id GET "${uir}" panels 0 id)
 string(JSON count LENGTH "${uir}" panels 0 controls)
 math(EXPR last "${count} - 1")
 set(body "")
+set(table "")
 foreach(i RANGE ${last})
     string(JSON id GET "${uir}" panels 0 controls ${i} id)
     string(JSON name GET "${uir}" panels 0 controls ${i} constant)
+    string(JSON kind GET "${uir}" panels 0 controls ${i} kind)
     string(APPEND body "    ${name} = ${id},\n")
+    string(APPEND table "    {${id}, \"${name}\", \"${kind}\"},\n")
 endforeach()
 set(text "// Generated from resources/tavr.uir by cmake/generate_control_ids.cmake. Do not edit.
 #pragma once
@@ -24,6 +27,17 @@ inline constexpr int kControlCount = ${count};
 
 enum ControlId : int {
 ${body}};
+
+// Every control the program was built for, in the order of the definition:
+// a definition loaded at run time must hold exactly these.
+struct CompiledControl {
+    int id;
+    const char *constant;
+    const char *kind;
+};
+
+inline constexpr CompiledControl kControls[] = {
+${table}};
 
 } // namespace ctrl
 ")

@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace {
@@ -31,9 +32,15 @@ CommandLine finish(int status, const QString &output)
 
 CommandLine parseCommandLine(int argc, char **argv)
 {
+    // Bytes that are not UTF-8 would each become U+FFFD, and different
+    // addresses would then share one state file.
     QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 0; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        arguments << utf8(QByteArrayView(argv[i]));
+        if (utf8.hasError() && i > 0)
+            return finish(kUsageError, "tavr: the address is not valid UTF-8 text\nTry 'tavr --help'.\n");
+    }
 
     QCoreApplication::setApplicationName("tavr");
     QCoreApplication::setApplicationVersion(TAVR_VERSION);

@@ -13,7 +13,14 @@
 
 namespace {
 
-const std::array<int, 3> kSignals = {SIGTERM, SIGINT, SIGHUP};
+// Every signal whose default action ends the process and that a person, a
+// shell, a supervisor or a resource limit sends. Not caught: SIGKILL (cannot
+// be), the signals of a crash (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT,
+// SIGSYS, SIGTRAP: the process can no longer be trusted to drive the cards),
+// and SIGPROF, SIGIO, SIGSTKFLT and the real-time signals, which only a
+// profiler or the process itself would raise.
+const std::array<int, 11> kSignals = {SIGTERM, SIGINT,    SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                                      SIGALRM, SIGVTALRM, SIGXCPU, SIGXFSZ, SIGPWR};
 
 // The pipe from the handler to the user-interface thread: [0] read, [1] write.
 int wakePipe[2] = {-1, -1};

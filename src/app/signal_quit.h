@@ -1,4 +1,5 @@
-// Ending the panel from outside: SIGTERM, SIGINT and SIGHUP run the same quit
+// Ending the panel from outside: SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1,
+// SIGUSR2, SIGALRM, SIGVTALRM, SIGXCPU, SIGXFSZ and SIGPWR run the same quit
 // as the QUIT button, so the cards are left safe (sinks 0, outputs off,
 // closed) and the panel state is saved, with nobody at the panel.
 #pragma once
@@ -10,7 +11,7 @@
 
 class QSocketNotifier;
 
-// While an instance lives, the three signals are caught. The handler only
+// While an instance lives, these signals are caught. The handler only
 // writes a byte into a pipe; the user-interface thread reads it whenever its
 // event loop runs (the main loop, or the loop of a popup that is open) and
 // then calls requestUnattendedQuit(). SIGPIPE is ignored meanwhile, so that a

@@ -49,6 +49,15 @@ int startPanel(AppState &app, const std::string &commandLine, const std::string 
     app.bsdpanel = ui::loadPanel(uirPath, ctrl::kPanelName, callbackTable(), &app, error);
     if (app.bsdpanel < 0)
         return -1;
+    // A definition that numbers its controls otherwise, or lacks one, would
+    // have the program read and write the wrong controls: not shown at all.
+    if (const std::string difference = ui::compiledControlsMismatch(app.bsdpanel); !difference.empty()) {
+        ui::discardPanel(app.bsdpanel);
+        app.bsdpanel = ui::kLoadInvalid;
+        if (error)
+            *error = uirPath + ": " + difference;
+        return -1;
+    }
     const int panel = app.bsdpanel;
 #if TAVR_SIMULATED_CHASSIS
     ui::setPanelTitle(panel, ui::panelTitle(panel) + kSimulatedMark);

@@ -44,9 +44,10 @@ int tavr_main(int argc, char **argv)
     int toolkitArgc = 1; // the arguments are ours: Qt sees only the program name
     QApplication application(toolkitArgc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    // From here on SIGTERM, SIGINT and SIGHUP end the panel through quit, like
-    // the QUIT button; one that arrives during start-up is acted on once the
-    // start-up has finished, or as soon as a popup of it is open.
+    // From here on SIGTERM, SIGINT, SIGQUIT and the other signals of SignalQuit
+    // end the panel through quit, like the QUIT button; one that arrives during
+    // start-up is acted on once the start-up has finished, or as soon as a
+    // popup of it is open.
     const SignalQuit signalQuit(app);
     if (!signalQuit.installed())
         std::fprintf(stderr, "tavr: %s\n", signalQuit.error().c_str());

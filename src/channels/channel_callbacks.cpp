@@ -23,6 +23,9 @@ const std::size_t kNameChars = 15;
 // Shown instead of a read-back when the channel's card was not found: nothing
 // was sent, and reading back another channel's value would mislead.
 const char kNotSent[] = " --> not sent (no card)  ";
+// Shown instead of a read-back whose driver call failed: its error report
+// stands just before, and a number here would look like the card's reading.
+const char kNotRead[] = " --> (not read)  ";
 
 // The channel of `control` in `role`, when its card position holds a card.
 std::optional<int> addressableChannel(const AppState &app, int control, Role role)
@@ -62,8 +65,10 @@ int ctrl_voltage_source(int panel, int control, int event, void *callbackData, i
         KORDA_CHECK(app, KORDA_BattSetVoltage(app.sessionID, app.myCard, app.ch, doubleVal));
         name = channelName(panel, *n);
         double doubleValget = 0.0;
-        KORDA_CHECK(app, KORDA_BattGetVoltage(app.sessionID, app.myCard, app.ch, &doubleValget));
-        ui::appendMessage(panel, " --> " + text::fixed(doubleValget, 4) + "V  ");
+        if (KORDA_CHECK(app, KORDA_BattGetVoltage(app.sessionID, app.myCard, app.ch, &doubleValget)) != 0)
+            ui::appendMessage(panel, kNotRead);
+        else
+            ui::appendMessage(panel, " --> " + text::fixed(doubleValget, 4) + "V  ");
     } else {
         ui::appendMessage(panel, kNotSent);
     }
@@ -87,9 +92,12 @@ int ctrl_current_sink(int panel, int control, int event, void *callbackData, int
         KORDA_CHECK(app, KORDA_BattSetCurrent(app.sessionID, app.myCard, app.ch, doubleVal));
         name = channelName(panel, *n);
         double doubleValget = 0.0;
-        KORDA_CHECK(app, KORDA_BattGetCurrent(app.sessionID, app.myCard, app.ch, &doubleValget));
-        doubleValget = 1000.0 * doubleValget;
-        ui::appendMessage(panel, " --> " + text::fixed(doubleValget, 0) + "mA  ");
+        if (KORDA_CHECK(app, KORDA_BattGetCurrent(app.sessionID, app.myCard, app.ch, &doubleValget)) != 0) {
+            ui::appendMessage(panel, kNotRead);
+        } else {
+            doubleValget = 1000.0 * doubleValget;
+            ui::appendMessage(panel, " --> " + text::fixed(doubleValget, 0) + "mA  ");
+        }
     } else {
         ui::appendMessage(panel, kNotSent);
     }

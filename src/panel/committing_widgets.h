@@ -9,12 +9,10 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QWheelEvent>
 #include <functional>
-#include <type_traits>
 
 namespace panel {
 
@@ -62,6 +60,8 @@ private:
 template <class SpinBox, class T>
 class CommittingSpinBox : public CommitOnConfirm<SpinBox, T> {
 public:
+    static constexpr int kMaxTypedLength = 32;
+
     CommittingSpinBox()
     {
         this->setKeyboardTracking(false);
@@ -84,21 +84,17 @@ public:
         this->commitIfChanged();
     }
 
-    // A number outside the limits stays on screen as typed, so the operator
-    // sees it; Enter refuses it and the field goes back to the value in force.
-    // Cutting "12" to "1" as it is typed, or bringing it to the maximum, would
-    // send a value nobody asked for.
+    // A text that is not a number within the limits stays on screen as typed,
+    // so the operator sees it; Enter refuses it and the field goes back to the
+    // value in force. Dropping the keys the field cannot use would send a value
+    // nobody asked for: "1e2" would become 12, "5V" 5, and cutting "12" to "1"
+    // or bringing it to the maximum likewise.
     QValidator::State validate(QString &input, int &pos) const override
     {
         const QValidator::State state = SpinBox::validate(input, pos);
         if (state != QValidator::Invalid)
             return state;
-        int decimals = 0;
-        if constexpr (std::is_same_v<SpinBox, QDoubleSpinBox>)
-            decimals = this->decimals();
-        const QString number = decimals > 0 ? QString("^[+-]?\\d{0,10}(\\.\\d{0,%1})?$").arg(decimals)
-                                            : QString("^[+-]?\\d{0,10}$");
-        return QRegularExpression(number).match(input).hasMatch() ? QValidator::Intermediate : QValidator::Invalid;
+        return input.size() <= kMaxTypedLength ? QValidator::Intermediate : QValidator::Invalid;
     }
 
 protected:

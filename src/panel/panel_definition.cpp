@@ -16,6 +16,11 @@ namespace {
 
 const char kFormat[] = "tavr-panel-definition";
 const int kVersion = 1;
+// The definition of a whole panel is some 50 kB.
+const qint64 kMaxFileSize = 4 * 1024 * 1024;
+// A timer ticks at most every millisecond and at least once a day.
+const double kMinTimerSeconds = 0.001;
+const double kMaxTimerSeconds = 86400.0;
 
 const std::map<QString, Kind> &kindNames()
 {
@@ -94,7 +99,13 @@ void readNumeric(Reader &r, ControlDef &c)
     c.minimum = r.number("min", 0.0, true);
     c.maximum = r.number("max", 0.0, true);
     c.step = r.number("step", 1.0, true);
-    c.precision = static_cast<int>(r.number("precision", 0.0));
+    const double precision = r.number("precision", 0.0);
+    if (!r.problem.isEmpty())
+        return;
+    if (!isWhole(precision) || precision < 0 || precision > 15)
+        r.fail("\"precision\" must be a whole number 0..15");
+    else
+        c.precision = static_cast<int>(precision);
     if (!r.problem.isEmpty())
         return;
     if (c.minimum > c.maximum)
@@ -103,13 +114,11 @@ void readNumeric(Reader &r, ControlDef &c)
         r.fail("\"value\" lies outside \"min\"..\"max\"");
     else if (!(c.step > 0.0))
         r.fail("\"step\" must be above 0");
-    else if (c.precision < 0 || c.precision > 15)
-        r.fail("\"precision\" must be 0..15");
     else if (c.numericType == NumericType::Int32) {
         const double lo = std::numeric_limits<int32_t>::min();
         const double hi = std::numeric_limits<int32_t>::max();
         if (!isWhole(c.numericValue) || !isWhole(c.minimum) || !isWhole(c.maximum) || !isWhole(c.step)
-            || c.minimum < lo || c.maximum > hi)
+            || c.minimum < lo || c.maximum > hi || c.step > hi)
             r.fail("an int32 control needs whole numbers within 32 bits");
     }
 }
@@ -185,8 +194,8 @@ std::optional<ControlDef> readControl(const QJsonValue &value, QString *why)
         case Kind::Timer:
             c.intervalSeconds = r.number("interval", 0.0, true);
             c.timerEnabled = r.boolean("enabled", false);
-            if (r.problem.isEmpty() && !(c.intervalSeconds > 0.0))
-                r.fail("\"interval\" must be above 0");
+            if (r.problem.isEmpty() && !(c.intervalSeconds >= kMinTimerSeconds && c.intervalSeconds <= kMaxTimerSeconds))
+                r.fail("\"interval\" must be from 0.001 to 86400 seconds");
             break;
         }
     }
@@ -198,14 +207,44 @@ std::optional<ControlDef> readControl(const QJsonValue &value, QString *why)
     return c;
 }
 
+} // namespace
+
+QString oneLine(const QString &text)
+{
+    QString line;
+    for (const QChar c : text) {
+        if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else if (c == '\t')
+            line += "\\t";
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            line += QString("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
+        else
+            line += c;
+    }
+    return line;
+}
+
+namespace {
+
 std::optional<PanelDef> fail(QString *error, const QString &why)
 {
     if (error)
-        *error = why;
+        *error = oneLine(why);
     return std::nullopt;
 }
 
 } // namespace
+
+QString kindName(Kind kind)
+{
+    for (const auto &[name, k] : kindNames())
+        if (k == kind)
+            return name;
+    return {};
+}
 
 bool ControlDef::holdsValue() const
 {
@@ -230,11 +269,24 @@ const ControlDef *PanelDef::find(const QString &constant) const
 
 std::optional<PanelDef> loadPanelDefinition(const QString &path, const QString &panelName, QString *error)
 {
+    // Only a regular file of a sane size is read: never a FIFO, which would
+    // block, nor a device without end.
+    const QFileInfo info(path);
+    if (info.exists() && (!info.isFile() || info.size() > kMaxFileSize))
+        return fail(error, QString("%1 is not a regular file of at most %2 bytes").arg(path).arg(kMaxFileSize));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(error, QString("cannot read %1: %2").arg(path, file.errorString()));
+    return parsePanelDefinition(file.read(kMaxFileSize + 1), path, panelName, error);
+}
+
+std::optional<PanelDef> parsePanelDefinition(const QByteArray &content, const QString &path, const QString &panelName,
+                                             QString *error)
+{
+    if (content.size() > kMaxFileSize)
+        return fail(error, QString("%1 is larger than %2 bytes").arg(path).arg(kMaxFileSize));
     QJsonParseError parseError{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(content, &parseError);
     if (doc.isNull())
         return fail(error, QString("%1 is not valid JSON: %2 at offset %3")
                                .arg(path, parseError.errorString())

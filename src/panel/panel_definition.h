@@ -3,6 +3,7 @@
 // panel resource file (JSON).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -21,6 +22,13 @@ enum class Kind {
     Picture,       // fixed image
     Timer,         // invisible; ticks while enabled
 };
+
+// `text` as one line: control characters of quoted input (a line break in a
+// constant or a kind) are shown escaped, as \n, \t or \x1b.
+QString oneLine(const QString &text);
+
+// The kind's name in a definition file: "numeric", "timer", ...
+QString kindName(Kind kind);
 
 enum class NumericType { Double, Int32 };
 
@@ -72,5 +80,9 @@ struct PanelDef {
 // nothing and, when `error` is given, a reason a person can act on.
 std::optional<PanelDef> loadPanelDefinition(const QString &path, const QString &panelName,
                                             QString *error = nullptr);
+// The same from the file's content; `path` names it in errors and gives the
+// directory of its images.
+std::optional<PanelDef> parsePanelDefinition(const QByteArray &content, const QString &path,
+                                             const QString &panelName, QString *error = nullptr);
 
 } // namespace panel

@@ -2,12 +2,18 @@
 
 #include "panel/panel_window.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
 #include <limits>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace panel {
 
@@ -16,7 +22,98 @@ namespace {
 const char kFormat[] = "tavr-panel-state";
 const int kVersion = 1;
 // A state file is a few tens of kilobytes; anything far larger is not one.
-const qint64 kMaxFileSize = 16 * 1024 * 1024;
+const qint64 kMaxFileSize = 1024 * 1024;
+// The longest text recalled into a field that has no length limit of its own.
+const int kMaxRecalledText = 4096;
+
+// Indicators and fixed texts show what this run finds and writes; a value
+// for them in a file (an old message box, a card's identity, a lamp) is
+// never taken back. Saving still writes them, so the layout stays the same.
+bool isRecalled(const ControlDef &def)
+{
+    switch (def.kind) {
+    case Kind::TextBox:
+    case Kind::TextMessage:
+    case Kind::Led:
+        return false;
+    case Kind::Text:
+        return def.editable;
+    default:
+        return def.holdsValue();
+    }
+}
+
+// The whole file, when it is a regular file (links followed) of at most
+// kMaxFileSize bytes. Opened without blocking, so that a FIFO cannot hold
+// the start-up, and read with a bound, so that a device cannot fill memory.
+std::optional<QByteArray> readBounded(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<QByteArray> content;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFileSize) {
+        QByteArray bytes(kMaxFileSize + 1, Qt::Uninitialized);
+        qint64 total = 0;
+        for (;;) {
+            const ssize_t got = ::read(fd, bytes.data() + total, static_cast<size_t>(bytes.size() - total));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                break;
+            total += got;
+            if (got == 0 || total > kMaxFileSize) {
+                if (total <= kMaxFileSize) { // grown while read: not taken
+                    bytes.truncate(total);
+                    content = bytes;
+                }
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return content;
+}
+
+// Writes all of `bytes` to `fd`; false on any failure (a full disk).
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// Replaces the directory entry `path` atomically with a new file holding
+// `bytes`. The entry itself is replaced: when it is a symbolic link, the link
+// goes and the file it pointed to stays as it was, so that a save never
+// writes outside the state file's own directory entry. A crash or a full
+// disk leaves the old entry in place.
+bool replaceFile(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    QByteArray temporary = QFile::encodeName(QDir(info.absolutePath()).filePath("." + info.fileName() + ".XXXXXX"));
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
+    if (!ok)
+        ::unlink(temporary.constData());
+    return ok;
+}
 
 QJsonValue toJson(const Control &c)
 {
@@ -56,10 +153,15 @@ QVariant fromJson(const Control &c, const QJsonValue &stored)
         if (!stored.isDouble())
             return {};
         return stored.toDouble() != 0.0 ? 1 : 0;
-    default:
+    default: {
         if (!stored.isString())
             return {};
-        return stored.toString();
+        QString text = stored.toString();
+        const int limit = def.maxLength > 0 ? def.maxLength : kMaxRecalledText;
+        if (text.size() > limit)
+            text.truncate(limit);
+        return text;
+    }
     }
 }
 
@@ -75,25 +177,20 @@ int saveState(const PanelWindow &panel, const QString &path, int slot)
     bySlot.insert(QString::number(slot), values);
     const QJsonObject root{{"format", kFormat}, {"version", kVersion}, {"panel", panel.def().name}, {"slots", bySlot}};
 
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    // Unbuffered: a short write (a full disk) shows here. Buffered, the
-    // partial flush at commit goes unnoticed and a cut file would replace the
-    // old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return kStateWriteFailed;
-    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    if (file.write(bytes) != bytes.size())
-        return kStateWriteFailed; // not committed: the old file stays, the temporary one goes
-    return file.commit() ? kStateOk : kStateWriteFailed;
+    return replaceFile(path, QJsonDocument(root).toJson(QJsonDocument::Indented)) ? kStateOk : kStateWriteFailed;
 }
 
 int recallState(PanelWindow &panel, const QString &path, int slot)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
+    const std::optional<QByteArray> content = readBounded(path);
+    return content ? recallStateFromBytes(panel, *content, slot) : kStateUnreadable;
+}
+
+int recallStateFromBytes(PanelWindow &panel, const QByteArray &content, int slot)
+{
+    if (content.size() > kMaxFileSize)
         return kStateUnreadable;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
+    const QJsonDocument doc = QJsonDocument::fromJson(content);
     const QJsonObject root = doc.object();
     if (!doc.isObject() || root.value("format").toString() != kFormat || root.value("version").toInt() != kVersion
         || root.value("panel").toString() != panel.def().name)
@@ -104,7 +201,7 @@ int recallState(PanelWindow &panel, const QString &path, int slot)
 
     const QJsonObject stored = values.toObject();
     for (const ControlDef &def : panel.def().controls) {
-        if (!def.holdsValue() || !stored.contains(def.constant))
+        if (!isRecalled(def) || !stored.contains(def.constant))
             continue;
         Control *c = panel.control(def.id);
         const QVariant v = fromJson(*c, stored.value(def.constant));

@@ -21,7 +21,7 @@ int Toolkit::load(const std::string &path, const std::string &panelName, const u
     const QString file = QString::fromStdString(path);
     const auto report = [error](const QString &why, int result) {
         if (error)
-            *error = why.toStdString();
+            *error = oneLine(why).toStdString();
         return result;
     };
     if (!QFileInfo::exists(file))

@@ -2,6 +2,7 @@
 #include "panel/ui.h"
 
 #include "panel/dialog_popups.h"
+#include "panel/compiled_controls.h"
 #include "panel/panel_state_file.h"
 #include "panel/popups.h"
 #include "panel/timer_control.h"
@@ -62,6 +63,15 @@ int loadPanel(const std::string &path, const std::string &panelName, const Callb
               void *callbackData, std::string *error)
 {
     return Toolkit::instance().load(path, panelName, callbacks, callbackData, error);
+}
+
+std::string compiledControlsMismatch(int panel)
+{
+    const panel::PanelWindow *window = Toolkit::instance().panel(panel);
+    if (!window)
+        return "no such panel";
+    const std::optional<QString> difference = panel::differenceFromCompiled(window->def());
+    return difference ? difference->toStdString() : std::string();
 }
 
 void discardPanel(int panel) { Toolkit::instance().discard(panel); }

@@ -41,6 +41,9 @@ enum LoadError : int {
 // `error`, when given, receives a readable reason.
 int loadPanel(const std::string &path, const std::string &panelName, const CallbackTable &callbacks,
               void *callbackData, std::string *error = nullptr);
+// How the loaded panel differs from the controls the program was built for
+// (panel/control_ids.h), naming the control; empty when it does not.
+std::string compiledControlsMismatch(int panel);
 void discardPanel(int panel);
 void displayPanel(int panel);
 

@@ -36,6 +36,7 @@ TEST(CommandLine, TheRemainingArgumentsAreTheAddressJoinedWithSingleBlanks)
         {{"--", "-5"}, "-5", "Tavrin_-5.state"},
         {{"10.0.0.5", "--help"}, "10.0.0.5 --help", "Tavrin_10.0.0.5 --help.state"},
         {{std::string(86, 'a')}, std::string(86, 'a'), "Tavrin_" + std::string(86, 'a') + ".state"},
+        {{"\xe6\x9d\xb1-chassis"}, "\xe6\x9d\xb1-chassis", "Tavrin_\xe6\x9d\xb1-chassis.state"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
@@ -58,10 +59,14 @@ TEST(CommandLine, TextsThatCannotBePartOfAFileNameAreRefusedWithTheReason)
         {{"..\\x"}, "\"\\\""},
         {{"."}, "cannot be part of a file name"},
         {{".."}, "cannot be part of a file name"},
-        {{std::string(87, 'a')}, "longer than 86 characters"},
+        {{std::string(87, 'a')}, "longer than 86 bytes (counted in UTF-8"},
         {{"10.0.0.5\n"}, "control character"},
         {{"tab\there"}, "control character"},
         {{"del\x7f"}, "control character"},
+        {{[] { std::string s; for (int i = 0; i < 44; ++i) s += "\xc3\xa4"; return s; }()}, "longer than 86 bytes"},
+        {{"10.0.0.\xff"}, "not valid UTF-8"},
+        {{"\xc3"}, "not valid UTF-8"},
+        {{"a", "\xed\xa0\x80"}, "not valid UTF-8"}, // an encoded surrogate
         {{"--bogus"}, "Unknown option 'bogus'"},
     };
     for (const Case &c : cases) {

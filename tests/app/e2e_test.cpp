@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -114,8 +115,9 @@ public:
 // no voltage is sent, the state file holds the setpoints, the result is 0.
 TEST(EndToEnd, ASignalLeavesEveryCardSafeAndSavesTheState)
 {
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(signal);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGXCPU, SIGXFSZ,
+                             SIGPWR}) {
+        SCOPED_TRACE(strsignal(signal));
         QTemporaryDir dir;
         const QString scenario = dir.filePath("scenario.json");
         const QString trace = dir.filePath("trace.jsonl");
@@ -288,7 +290,7 @@ TEST(EndToEnd, ACommandLineThatCannotNameTheStateFileIsRefused)
     const Case cases[] = {
         {"a/b", "\"/\", which cannot be part of a file name"},
         {"..", "cannot be part of a file name"},
-        {QString(87, '1'), "longer than 86 characters"},
+        {QString(87, '1'), "longer than 86 bytes (counted in UTF-8"},
         {"10.0.0.1\x01", "control character"},
     };
     for (const Case &c : cases) {

@@ -5,8 +5,14 @@
 #include "support/card_scenarios.h"
 #include "support/panel_harness.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -116,4 +122,76 @@ TEST(Startup, AMissingPanelDefinitionEndsWithMinusOne)
     h.writeFile("broken.uir", "{\"format\": \"tavr-panel-definition\"");
     EXPECT_EQ(startPanel(app, "", h.path("broken.uir").toStdString(), &error), -1);
     EXPECT_LT(app.bsdpanel, 0);
+}
+
+// A definition that is not the one the program was built for, or holds
+// numbers no control can take, is refused before anything is shown, with one
+// line that names the control and the problem; no card is touched.
+TEST(Startup, ADefinitionOtherThanTheCompiledOneIsRefused)
+{
+    QFile real(QDir(QCoreApplication::applicationDirPath()).filePath("tavr.uir"));
+    ASSERT_TRUE(real.open(QIODevice::ReadOnly));
+    const QJsonObject original = QJsonDocument::fromJson(real.readAll()).object();
+    using Edit = std::function<void(QJsonObject &panel, QJsonArray &controls)>;
+    const auto at = [](QJsonArray &controls, const char *constant) {
+        for (qsizetype i = 0; i < controls.size(); ++i)
+            if (controls[i].toObject().value("constant").toString() == constant)
+                return i;
+        return qsizetype(-1);
+    };
+    const auto change = [at](const char *constant, const char *key, const QJsonValue &value) {
+        return Edit([=](QJsonObject &, QJsonArray &controls) {
+            const qsizetype i = at(controls, constant);
+            QJsonObject c = controls[i].toObject();
+            c[key] = value;
+            controls[i] = c;
+        });
+    };
+    const auto remove = [at](const char *constant) {
+        return Edit([=](QJsonObject &, QJsonArray &controls) { controls.removeAt(at(controls, constant)); });
+    };
+    struct Case {
+        const char *what;
+        Edit edit;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"no timer", remove("TIMER"), "control TIMER is missing"},
+        {"no message box", remove("MSGBOX"), "control MSGBOX is missing"},
+        {"renumbered", change("PXI", "id", 400), "control PXI has identifier 400, the program was built for 11"},
+        {"another kind", change("TIMER", "kind", "textmsg"), "control TIMER is of kind textmsg, the program was built for timer"},
+        {"one more control",
+         [](QJsonObject &, QJsonArray &controls) {
+             controls.append(QJsonObject{{"id", 300}, {"constant", "EXTRA"}, {"kind", "textmsg"}});
+         },
+         "control EXTRA (300) is not one the program knows"},
+        {"another panel id", [](QJsonObject &panel, QJsonArray &) { panel["id"] = 500; }, "panel BSDpanel has identifier 500"},
+        {"a timer that never ticks", change("TIMER", "interval", 1e7), "TIMER): \"interval\" must be from 0.001"},
+        {"a timer that never rests", change("TIMER", "interval", 1e-6), "TIMER): \"interval\" must be from 0.001"},
+        {"precision beyond an int", change("VOLTAGE_CH_1", "precision", 1e300), "VOLTAGE_CH_1): \"precision\""},
+        {"a step beyond 32 bits", change("CURRENT_SINK_CH_1", "step", 1e12), "CURRENT_SINK_CH_1): an int32 control"},
+        {"a text limit beyond an int", change("SN_1", "max_length", 1e300), "SN_1): \"max_length\""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        PanelHarness h;
+        QJsonObject root = original;
+        QJsonArray panels = root.value("panels").toArray();
+        QJsonObject panel = panels[0].toObject();
+        QJsonArray controls = panel.value("controls").toArray();
+        c.edit(panel, controls);
+        panel["controls"] = controls;
+        panels[0] = panel;
+        root["panels"] = panels;
+        h.writeFile("other.uir", QJsonDocument(root).toJson());
+        AppState app;
+        std::string error;
+        EXPECT_EQ(startPanel(app, "", h.path("other.uir").toStdString(), &error), -1);
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+        EXPECT_LT(app.bsdpanel, 0);
+        EXPECT_TRUE(h.trace().empty()) << "no driver call";
+        for (const QWidget *w : QApplication::topLevelWidgets())
+            EXPECT_FALSE(w->isVisible()) << "nothing shown";
+    }
 }

@@ -115,6 +115,10 @@ TEST(ChannelOperations, EachCommitWritesItsLineAndReachesItsOwnCardAndSubUnit)
          "ENABLE_42 - 1    ch42\nVOLTAGE_CH_42 - 6.250V --> 6.2500V   ch42\n",
          {"KORDA_BattSetEnable card=2 sub=6 state=1 status=0", "KORDA_BattSetVoltage card=2 sub=6 volts=6.25 status=0",
           "KORDA_BattGetVoltage card=2 sub=6 status=0 out=6.25"}},
+        {"\"5V\" typed on channel 9 is refused, not sent as 5 V", {},
+         [](PanelHarness &h) { h.type(ctrl::VOLTAGE_CH_9, "5V"); }, "", {}},
+        {"\"1e2\" typed on channel 5 is refused, not sent as 12 mA", {},
+         [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_5, "1e2"); }, "", {}},
         {"channel 8 switched off: the enable only", [](PanelHarness &h) { h.press(ctrl::ENABLE_8); },
          [](PanelHarness &h) { h.press(ctrl::ENABLE_8); }, "ENABLE_8 - 0    ch8\n",
          {"KORDA_BattSetEnable card=1 sub=2 state=0 status=0"}},
@@ -227,6 +231,7 @@ TEST(ChannelOperations, ADriverErrorLandsInsideTheLineAndTheOperationGoesOn)
     const std::string getV = report("KORDA_BattGetVoltage", "77", kUnknown77);
     const std::string setI = report("KORDA_BattSetCurrent", "77", kUnknown77);
     const std::string setE = report("KORDA_BattSetEnable", "77", kUnknown77);
+    const std::string getI = report("KORDA_BattGetCurrent", "77", kUnknown77);
     const auto typeV9 = [](PanelHarness &h) { h.type(ctrl::VOLTAGE_CH_9, "2.5"); };
     const auto typeI5 = [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_5, "50"); };
     const char explain[] = "KORDA_ErrorCodeToMessage status_in=119 status=0";
@@ -238,12 +243,12 @@ TEST(ChannelOperations, ADriverErrorLandsInsideTheLineAndTheOperationGoesOn)
           "KORDA_BattGetVoltage card=1 sub=3 status=0 out=0"},
          {setV}},
         {"the read-back fails", "[" + fault("KORDA_BattGetVoltage", "300002", 3, 0x77) + "]", typeV9,
-         "VOLTAGE_CH_9 - 2.500V" + getV + " --> 0.0000V   ch9\n",
+         "VOLTAGE_CH_9 - 2.500V" + getV + " --> (not read)   ch9\n",
          {"KORDA_BattSetVoltage card=1 sub=3 volts=2.5 status=0", "KORDA_BattGetVoltage card=1 sub=3 status=119", explain},
          {getV}},
         {"both fail: two reports, two popups",
          "[" + fault("KORDA_BattSetVoltage", "300002", 3, 0x77) + "," + fault("KORDA_BattGetVoltage", "300002", 3, 0x77) + "]",
-         typeV9, "VOLTAGE_CH_9 - 2.500V" + setV + getV + " --> 0.0000V   ch9\n",
+         typeV9, "VOLTAGE_CH_9 - 2.500V" + setV + getV + " --> (not read)   ch9\n",
          {"KORDA_BattSetVoltage card=1 sub=3 volts=2.5 status=119", explain,
           "KORDA_BattGetVoltage card=1 sub=3 status=119", explain},
          {setV, getV}},
@@ -252,6 +257,10 @@ TEST(ChannelOperations, ADriverErrorLandsInsideTheLineAndTheOperationGoesOn)
          {"KORDA_BattSetCurrent card=3 sub=5 amps=0.05 status=119", explain,
           "KORDA_BattGetCurrent card=3 sub=5 status=0 out=0"},
          {setI}},
+        {"the sink read-back fails", "[" + fault("KORDA_BattGetCurrent", "300001", 5, 0x77) + "]", typeI5,
+         "CURRENT_SINK_CH_5 - 50mA" + getI + " --> (not read)   ch5\n",
+         {"KORDA_BattSetCurrent card=3 sub=5 amps=0.05 status=0", "KORDA_BattGetCurrent card=3 sub=5 status=119", explain},
+         {getI}},
         {"the enable fails: its line closes, then the voltage follows",
          "[" + fault("KORDA_BattSetEnable", "300001", 5, 0x77) + "]", [](PanelHarness &h) { h.press(ctrl::ENABLE_5); },
          "ENABLE_5 - 1  " + setE + "  ch5\nVOLTAGE_CH_5 - 0.000V --> 0.0000V   ch5\n",
@@ -301,7 +310,7 @@ TEST(ChannelOperations, ALostConnectionFinishesTheOperationThenNothingMoreIsSent
         {"from the sink set and its read-back: reported twice",
          "[" + fault("KORDA_BattSetCurrent", "300001", 5, 4112) + "," + fault("KORDA_BattGetCurrent", "300001", 5, 4112) + "]",
          [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_5, "50"); },
-         "CURRENT_SINK_CH_5 - 50mA" + setI + getI + " --> 0mA   ch5\n",
+         "CURRENT_SINK_CH_5 - 50mA" + setI + getI + " --> (not read)   ch5\n",
          {"KORDA_BattSetCurrent card=3 sub=5 amps=0.05 status=4112", explain, "KORDA_BattGetCurrent card=3 sub=5 status=4112",
           explain},
          {setI, getI}},

@@ -86,7 +86,9 @@ TEST_F(Adapter, TypedValuesCommitOnceOnEnterOrOnLeavingTheField)
 
     // A value beyond the limits shows as typed and is refused: the field goes
     // back to the value in force and nothing is committed.
-    for (const char *refused : {"9", "12", "-1", "7.5", "7.001"}) {
+    // So is a text that is not exactly a number of the field's kind: its
+    // keys are not dropped to leave some other number.
+    for (const char *refused : {"9", "12", "-1", "7.5", "7.001", "5V", "1e2", "2,5", "2.5001", "0x5", "3.5.1"}) {
         SCOPED_TRACE(refused);
         type(volts, refused, false);
         EXPECT_EQ(qobject_cast<QAbstractSpinBox *>(volts)->text(), refused);
@@ -99,8 +101,13 @@ TEST_F(Adapter, TypedValuesCommitOnceOnEnterOrOnLeavingTheField)
     EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 3u);
     type(input(ctrl::CURRENT_SINK_CH_5), "250");
     EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_5), 0);
-    type(input(ctrl::CURRENT_SINK_CH_5), "-3");
-    EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_5), 0);
+    for (const char *refused : {"-3", "1e2", "12mA", "5.5"}) {
+        SCOPED_TRACE(refused);
+        type(input(ctrl::CURRENT_SINK_CH_5), refused, false);
+        EXPECT_EQ(qobject_cast<QAbstractSpinBox *>(input(ctrl::CURRENT_SINK_CH_5))->text(), refused);
+        QTest::keyClick(input(ctrl::CURRENT_SINK_CH_5), Qt::Key_Return);
+        EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_5), 0);
+    }
     EXPECT_TRUE(commitsOf(ctrl::CURRENT_SINK_CH_5).empty());
 
     type(input(ctrl::CURRENT_SINK_CH_5), "50");

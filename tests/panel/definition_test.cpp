@@ -284,12 +284,18 @@ TEST(PanelDefinition, BrokenDefinitionsAreRefusedWithAReason)
         {head + R"({"id": 2, "constant": "A", "kind": "text", "value": "toolong", "max_length": 3})" + tail, "longer"},
         {head + R"({"id": 2, "constant": "A", "kind": "timer", "interval": 0})" + tail, "interval"},
         {head + R"({"id": "2", "constant": "A", "kind": "textmsg"})" + tail, "id"},
+        {head + R"({"id": 2, "constant": "A", "kind": "numeric", "type": "double", "value": 1, "min": 0, "max": 7, "step": 1, "precision": 1e300})" + tail,
+         "\"precision\" must be a whole number 0..15"},
+        {head + R"({"id": 2, "constant": "A", "kind": "timer", "interval": 1e-4})" + tail, "from 0.001 to 86400 seconds"},
+        {head + R"({"id": 2, "constant": "A", "kind": "timer", "interval": 86401})" + tail, "from 0.001 to 86400 seconds"},
+        {head + R"({"id": 2, "constant": "A\n\u001b[2J", "kind": "bo\ngus"})" + tail, R"((A\n\x1b[2J): unknown kind "bo\ngus")"},
     };
     for (const auto &[content, reason] : cases) {
         SCOPED_TRACE(content.toStdString());
         QString why;
         EXPECT_FALSE(panel::loadPanelDefinition(write(content), "P", &why).has_value());
         EXPECT_TRUE(why.contains(reason)) << why.toStdString();
+        EXPECT_FALSE(why.contains('\n')) << "one line";
     }
     QString why;
     EXPECT_FALSE(panel::loadPanelDefinition(dir.filePath("missing.uir"), "P", &why).has_value());

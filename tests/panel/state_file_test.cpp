@@ -3,13 +3,17 @@
 // damages the file that was there.
 #include "front_panel_fixture.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -96,12 +100,20 @@ TEST_F(StateFile, ARecallAfterASaveGivesBackEveryValueExactly)
 
     const int fresh = loadPanel();
     ASSERT_GT(fresh, 0);
-    EXPECT_NE(everyValue(fresh), saved);
+    const std::map<int, QVariant> defaults = everyValue(fresh);
+    EXPECT_NE(defaults, saved);
     EXPECT_EQ(ui::recallPanelState(fresh, file().toStdString(), 0), 0);
     const std::map<int, QVariant> recalled = everyValue(fresh);
+    const auto def = panel::loadPanelDefinition(uirPath(), "BSDpanel");
     for (const auto &[id, value] : saved) {
         SCOPED_TRACE(ui::constantName(panel, id));
-        if (value.typeId() == QMetaType::Double) {
+        const panel::ControlDef &c = *def->find(id);
+        // Lamps, the message box, the identity displays and fixed texts show
+        // what a run finds: they keep their defined values.
+        if (c.kind == panel::Kind::Led || c.kind == panel::Kind::TextBox || c.kind == panel::Kind::TextMessage
+            || (c.kind == panel::Kind::Text && !c.editable)) {
+            EXPECT_EQ(recalled.at(id), defaults.at(id));
+        } else if (value.typeId() == QMetaType::Double) {
             const double a = value.toDouble(), b = recalled.at(id).toDouble();
             EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << a << " != " << b;
         } else {
@@ -215,7 +227,108 @@ TEST_F(StateFile, AFailedSaveLeavesTheOldFileInPlace)
 
     EXPECT_LT(result, 0);
     EXPECT_EQ(read(file()), before);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Tavrin.state"}) << "no temporary file left";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Tavrin.state"})
+        << "no temporary file left";
 
     EXPECT_LT(ui::savePanelState(panel, dir.filePath("no/such/dir/Tavrin.state").toStdString(), 0), 0);
+}
+
+// Files a careless or hostile user can put in the state file's place: none
+// blocks the start, fills memory or takes long; none is recalled, silently.
+// A link to a real state file is followed.
+TEST_F(StateFile, NothingButARegularFileOfSaneSizeIsRead)
+{
+    ui::setDouble(panel, ctrl::VOLTAGE_CH_1, 2.5);
+    ASSERT_EQ(ui::savePanelState(panel, file("good.state").toStdString(), 0), 0);
+    const QByteArray good = read(file("good.state"));
+    const auto withValue = [&](const char *constant, const QJsonValue &value, int padding = 0) {
+        QJsonObject root = QJsonDocument::fromJson(good).object();
+        QJsonObject bySlot = root.value("slots").toObject();
+        QJsonObject values = bySlot.value("0").toObject();
+        values[constant] = value;
+        if (padding > 0)
+            values["_padding"] = QString(padding, 'x');
+        bySlot["0"] = values;
+        root["slots"] = bySlot;
+        return QJsonDocument(root).toJson();
+    };
+    struct Case {
+        const char *what;
+        std::function<void(const QString &path)> make;
+        int expected; // recall result
+        double volts; // VOLTAGE_CH_1 after the recall
+    };
+    const auto linkTo = [](const QString &target) {
+        return [target](const QString &path) { ASSERT_TRUE(QFile::link(target, path)); };
+    };
+    const auto content = [this](const QByteArray &bytes) { return [this, bytes](const QString &path) { write(path, bytes); }; };
+    const Case cases[] = {
+        {"a FIFO nobody writes to",
+         [](const QString &path) { ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); }, -1, 1.0},
+        {"a link to /dev/zero", linkTo("/dev/zero"), -1, 1.0},
+        {"a link to /dev/urandom", linkTo("/dev/urandom"), -1, 1.0},
+        {"a directory", [](const QString &path) { ASSERT_TRUE(QDir().mkdir(path)); }, -1, 1.0},
+        {"a dangling link", linkTo(file("nowhere")), -1, 1.0},
+        {"above 1 MiB", content(withValue("VOLTAGE_CH_1", 3.0, 1024 * 1024)), -1, 1.0},
+        {"a link to a state file", linkTo(file("good.state")), 0, 2.5},
+        {"just below 1 MiB", content(withValue("VOLTAGE_CH_1", 3.0, 1000 * 1000)), 0, 3.0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ui::setDouble(panel, ctrl::VOLTAGE_CH_1, 1.0);
+        QTemporaryDir place;
+        const QString path = place.filePath("Tavrin.state");
+        c.make(path);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(ui::recallPanelState(panel, path.toStdString(), 0), c.expected);
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_1), c.volts);
+    }
+
+    // Long texts: indicators and fixed texts are not recalled at all, a
+    // field's text no further than its limit, and quickly.
+    const QString longText(900 * 1000, 'y');
+    const std::pair<const char *, int> texts[] = {
+        {"MSGBOX", 0}, {"MODULE_1", 0}, {"VERSION", 0}, {"TEXTMSG_2", 0}, {"SN_1", 19}, {"strCh_1", 15}};
+    for (const auto &[constant, kept] : texts) {
+        SCOPED_TRACE(constant);
+        const int id = panel::loadPanelDefinition(uirPath(), "BSDpanel")->find(constant)->id;
+        const std::string before = ui::getText(panel, id);
+        write(file(), withValue(constant, longText));
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(ui::recallPanelState(panel, file().toStdString(), 0), 0);
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(ui::getText(panel, id), kept ? std::string(kept, 'y') : before);
+    }
+    write(file(), withValue("INTERLOCK_1", 1));
+    EXPECT_EQ(ui::recallPanelState(panel, file().toStdString(), 0), 0);
+    EXPECT_EQ(ui::getInt(panel, ctrl::INTERLOCK_1), 0) << "a lamp shows what this run reads";
+    EXPECT_TRUE(popups.shown.empty());
+}
+
+// A symbolic link in the state file's place is replaced by the saved file;
+// the file it points to, or the place a dangling one names, is not written.
+TEST_F(StateFile, ASaveReplacesALinkAndNeverWritesThroughIt)
+{
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.filePath("precious.txt");
+    write(victim, "the operator's other file\n");
+    const QString nowhere = elsewhere.filePath("created.txt");
+    for (const QString &target : {victim, nowhere}) {
+        SCOPED_TRACE(target.toStdString());
+        QFile::remove(file());
+        ASSERT_TRUE(QFile::link(target, file()));
+        ui::setDouble(panel, ctrl::VOLTAGE_CH_1, 4.5);
+        ASSERT_EQ(ui::savePanelState(panel, file().toStdString(), 0), 0);
+        EXPECT_FALSE(QFileInfo(file()).isSymLink());
+        EXPECT_TRUE(QFileInfo(file()).isFile());
+        EXPECT_EQ(read(victim), "the operator's other file\n");
+        EXPECT_FALSE(QFileInfo::exists(nowhere));
+        ui::setDouble(panel, ctrl::VOLTAGE_CH_1, 1.0);
+        EXPECT_EQ(ui::recallPanelState(panel, file().toStdString(), 0), 0);
+        EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_1), 4.5);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Tavrin.state"});
 }

@@ -207,6 +207,28 @@ Scenario parseRoot(const Json &root)
     return s;
 }
 
+// The refusal as one line: control characters (a line break in a key, an
+// escape sequence) are shown escaped, never passed to the terminal raw.
+std::string oneLine(const std::string &text)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string line;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else if (c == '\t')
+            line += "\\t";
+        else if (byte < 0x20 || byte == 0x7f)
+            line += std::string("\\x") + hex[byte >> 4] + hex[byte & 0xf];
+        else
+            line += c;
+    }
+    return line;
+}
+
 } // namespace
 
 ParsedScenario parseScenario(std::string_view jsonText)
@@ -214,16 +236,19 @@ ParsedScenario parseScenario(std::string_view jsonText)
     Json root;
     try {
         root = Json::parse(jsonText);
-    } catch (const Json::parse_error &e) {
-        // Drop the library's "[json.exception.parse_error.101] " prefix.
+    } catch (const Json::exception &e) {
+        // A syntax error, or a number beyond a double (1e400). Drop the
+        // library's "[json.exception.parse_error.101] " prefix.
         const std::string what = e.what();
         const size_t end = what.find("] ");
-        return {std::nullopt, "not valid JSON: " + (end == std::string::npos ? what : what.substr(end + 2))};
+        return {std::nullopt, oneLine("not valid JSON: " + (end == std::string::npos ? what : what.substr(end + 2)))};
     }
     try {
         return {parseRoot(root), {}};
     } catch (const Invalid &e) {
-        return {std::nullopt, e.what()};
+        return {std::nullopt, oneLine(e.what())};
+    } catch (const std::exception &e) {
+        return {std::nullopt, oneLine(std::string("cannot be read: ") + e.what())};
     }
 }
 
