@@ -2,15 +2,13 @@
 #include "panel/committing_widgets.h"
 #include "panel/control.h"
 #include "panel/led_widget.h"
+#include "panel/message_box_view.h"
 #include "panel/timer_control.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTextCursor>
 #include <cmath>
 
 namespace panel {
@@ -133,13 +131,8 @@ class TextBoxControl : public Control {
 public:
     explicit TextBoxControl(const ControlDef &def) : Control(def)
     {
-        edit_ = new QPlainTextEdit;
-        edit_->setReadOnly(true);
+        edit_ = new MessageBoxView;
         edit_->setMaximumBlockCount(kMessageBoxMaxLines);
-        edit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        QFont mono("Monospace");
-        mono.setStyleHint(QFont::TypeWriter);
-        edit_->setFont(mono);
         replaceValue(def.textValue);
     }
 
@@ -147,28 +140,11 @@ public:
     QVariant value() const override { return edit_->toPlainText(); }
 
     // Appends exactly the given text: no line break of its own.
-    void setValue(const QVariant &v) override
-    {
-        QTextCursor cursor(edit_->document());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(v.toString());
-        showNewest();
-    }
-
-    void replaceValue(const QVariant &v) override
-    {
-        edit_->setPlainText(v.toString());
-        showNewest();
-    }
+    void setValue(const QVariant &v) override { edit_->appendExactly(v.toString()); }
+    void replaceValue(const QVariant &v) override { edit_->replaceAll(v.toString()); }
 
 private:
-    void showNewest()
-    {
-        QScrollBar *bar = edit_->verticalScrollBar();
-        bar->setValue(bar->maximum());
-    }
-
-    QPlainTextEdit *edit_ = nullptr;
+    MessageBoxView *edit_ = nullptr;
 };
 
 class TextMessageControl : public Control {
