@@ -134,8 +134,13 @@ QWidget *moduleBlock(int k, const ControlLookup &lookup)
             grid->addWidget(x, 2 + j, 2);
         if (QWidget *x = sized(in(lookup, "strCh_" + ch), kNameWidth))
             grid->addWidget(x, 2 + j, 3);
-        if (QWidget *x = in(lookup, "ENABLE_" + ch))
+        if (QWidget *x = in(lookup, "ENABLE_" + ch)) {
+            // A switched-on output stands out from the ones that are off.
+            x->setStyleSheet("QCheckBox { padding: 1px 3px; border-radius: 3px; }"
+                             "QCheckBox:checked { background-color: #2e9d3f; }"
+                             "QCheckBox:checked:disabled { background-color: #8fc79a; }");
             grid->addWidget(x, 2 + j, 4, Qt::AlignHCenter);
+        }
     }
     layout->addLayout(grid);
     layout->addStretch(1);

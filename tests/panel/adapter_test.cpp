@@ -2,6 +2,7 @@
 // change, values set from code never commit, dimmed controls refuse, the
 // message box appends exactly, and timer ticks come only when nothing else runs.
 #include "front_panel_fixture.h"
+#include "panel/dialog_popups.h"
 #include "panel/message_box_view.h"
 #include "panel/toolkit.h"
 #include "support/operator_actions.h"
@@ -10,6 +11,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QMessageBox>
@@ -464,4 +467,39 @@ TEST_F(Adapter, TheMessageBoxSavesItsTextAndReportsAFailedWrite)
     }
     EXPECT_TRUE(QDir(dir.path() + "/a directory").isEmpty());
     EXPECT_TRUE(events.empty());
+}
+
+// The 294 V confirmation opens with the focus on "yes", draws "no" as the
+// default button beside a warning icon, and Enter answers "no".
+TEST_F(Adapter, TheConfirmationDrawsNoAsDefaultAndEnterAnswersNo)
+{
+    panel::DialogPopups dialogs;
+    for (const bool pressEnter : {true, false}) {
+        SCOPED_TRACE(pressEnter ? "Enter" : "a click on yes");
+        QString focused, drawnDefault;
+        bool icon = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            for (const QPushButton *b : dialog->findChildren<QPushButton *>())
+                if (b->isDefault())
+                    drawnDefault = b->text();
+            for (const QLabel *l : dialog->findChildren<QLabel *>())
+                icon = icon || !l->pixmap().isNull();
+            QWidget *focus = dialog->focusWidget();
+            focused = focus ? focus->property("text").toString() : QString();
+            if (pressEnter && focus)
+                QTest::keyClick(focus, Qt::Key_Return);
+            else if (auto *yes = qobject_cast<QPushButton *>(focus))
+                yes->click();
+            else
+                dialog->close();
+        });
+        const int answer = dialogs.confirm("Enable All 42 Channels", "Would you really like to enable all 42 channels?\n");
+        EXPECT_EQ(focused, "yes");
+        EXPECT_EQ(drawnDefault, "no");
+        EXPECT_TRUE(icon);
+        EXPECT_EQ(answer, pressEnter ? 2 : 1);
+    }
 }

@@ -1,8 +1,9 @@
 // The whole panel on the screens of a bench: a laptop, full HD, 1440p, and
 // full HD scaled by 1.5 and by 2 (their logical sizes). On each the window
 // lies on its screen, nothing needs a sideways scroll, and the message box
-// and QUIT are in view at once.
+// and QUIT are in view at once; every card's identity shows its serial.
 #include "panel/control_ids.h"
+#include "panel/indicator_field.h"
 #include "panel/toolkit.h"
 #include "support/card_scenarios.h"
 #include "support/offscreen_screens.h"
@@ -59,6 +60,21 @@ TEST(Screens, ThePanelFitsEveryScreenAndKeepsTheMessageBoxAndQuitInView)
             ASSERT_NE(scroll, nullptr);
             EXPECT_LE(scroll->widget()->minimumSizeHint().width(), scroll->viewport()->width()) << "no sideways scroll";
             EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+
+            // Each found card's identity shows its serial number, and the
+            // whole text is in the tooltip and reachable by the keyboard.
+            for (int k = 1; k <= 7; ++k) {
+                const int module = ctrl::MODULE_1 + k - 1;
+                auto *identity = dynamic_cast<panel::IndicatorField *>(h.widget(module));
+                ASSERT_NE(identity, nullptr);
+                const std::string serial = "S/N 30000" + std::to_string(k);
+                EXPECT_NE(h.text(module).find(serial), std::string::npos);
+                EXPECT_TRUE(identity->shownText().contains(QString::fromStdString(serial)))
+                    << identity->shownText().toStdString();
+                EXPECT_EQ(identity->toolTip().toStdString(), h.text(module));
+                EXPECT_TRUE(identity->isReadOnly());
+                EXPECT_TRUE(identity->focusPolicy() & Qt::TabFocus);
+            }
         }
     }
 }
