@@ -22,6 +22,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 
 using namespace operator_actions;
 
@@ -502,4 +503,22 @@ TEST_F(Adapter, TheConfirmationDrawsNoAsDefaultAndEnterAnswersNo)
         EXPECT_TRUE(icon);
         EXPECT_EQ(answer, pressEnter ? 2 : 1);
     }
+}
+
+// Displaying the panel returns once it is exposed and painted, and meanwhile
+// no timer fires: only the window system's own events are handled.
+TEST_F(Adapter, DisplayingThePanelWaitsForTheExposeWithoutRunningTimers)
+{
+    QWidget *window = input(ctrl::MSGBOX)->window();
+    window->hide();
+    QApplication::processEvents();
+    ASSERT_FALSE(window->windowHandle()->isExposed());
+    int fired = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++fired; });
+    timer.start(0);
+    ui::displayPanel(panel);
+    EXPECT_TRUE(window->windowHandle()->isExposed());
+    EXPECT_EQ(fired, 0);
+    EXPECT_TRUE(events.empty());
 }
