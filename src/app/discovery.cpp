@@ -59,8 +59,9 @@ void takePosition(AppState &app, int k, KordaCard CardNum, char *CardID)
     const channel_map::PositionControls controls = channel_map::positionControls(k);
     ui::setText(app.bsdpanel, controls.module, CardID);
     ui::setVisible(app.bsdpanel, controls.available, false);
-    if (k == 1)
-        ui::processDrawEvents(app.bsdpanel);
+    // Every found card, not only the first: on a slow chassis the operator
+    // sees each line as its card is found.
+    ui::processDrawEvents(app.bsdpanel);
 }
 
 void examineFreeCards(AppState &app)

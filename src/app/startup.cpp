@@ -8,6 +8,8 @@
 #include "panel/message_box.h"
 #include "panel/ui.h"
 
+#include <filesystem>
+
 using channel_map::Role;
 
 namespace {
@@ -24,22 +26,30 @@ void applyCommandLine(AppState &app, const std::string &commandLine)
     ui::setInt(app.bsdpanel, ctrl::PXI, 0);
 }
 
-// A recalled 0 leaves the definition's position. A position that lies on no
-// screen (a monitor gone since) is not applied at all, so that the window
-// never opens out of sight.
+// A recalled 0 leaves the definition's position. The panel keeps itself on
+// the screen it opens on: a position that would put part of it off screen
+// (a monitor gone since, a smaller one) is moved in when it is shown.
 void restoreWindowPosition(AppState &app)
 {
     const int panel = app.bsdpanel;
     app.WindowLeft = ui::getInt(panel, ctrl::LEFT);
-    app.WindowTop = ui::getInt(panel, ctrl::TOP);
-    const int left = app.WindowLeft != 0 ? app.WindowLeft : ui::panelLeft(panel);
-    const int top = app.WindowTop != 0 ? app.WindowTop : ui::panelTop(panel);
-    if (!ui::panelPositionOnScreen(panel, left, top))
-        return;
     if (app.WindowLeft != 0)
         ui::setPanelLeft(panel, app.WindowLeft);
+    app.WindowTop = ui::getInt(panel, ctrl::TOP);
     if (app.WindowTop != 0)
         ui::setPanelTop(panel, app.WindowTop);
+}
+
+// What the panel is connected to, for the status line.
+void showConnection(const AppState &app)
+{
+    const int panel = app.bsdpanel;
+    std::string text = ui::getInt(panel, ctrl::PXI) != 0 ? "Chassis: PXI (local)"
+                                                        : "Chassis: LXI at " + ui::getText(panel, ctrl::IPADDRESS);
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::absolute(app.TavrinStateFile, error);
+    text += "    State file: " + (error ? app.TavrinStateFile : file.string());
+    ui::setPanelStatus(panel, text);
 }
 
 } // namespace
@@ -71,6 +81,7 @@ int startPanel(AppState &app, const std::string &commandLine, const std::string 
     ui::setText(panel, ctrl::VERSION, kVersionText);
     ui::displayPanel(panel);
     ui::appendMessage(panel, " searching cards ");
+    showConnection(app);
     DiscoverCards(app);
     markRecalledSettings(app);
     ui::processDrawEvents(panel);

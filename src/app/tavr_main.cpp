@@ -1,6 +1,7 @@
 #include "app/tavr_main.h"
 
 #include "app/command_line.h"
+#include "app/display_probe.h"
 #include "app/signal_quit.h"
 #include "app/startup.h"
 #include "panel/ui.h"
@@ -10,20 +11,6 @@
 #include <QDir>
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-// Qt ends the process on its own when it finds no display; tell the operator
-// plainly instead, and end with the toolkit's failure result.
-bool displayAvailable()
-{
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
-        return true;
-    return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
-}
-
-} // namespace
 
 int tavr_main(int argc, char **argv)
 {
@@ -35,10 +22,10 @@ int tavr_main(int argc, char **argv)
 
     AppState app; // every flag and card position starts cleared
 
-    if (!displayAvailable()) {
-        std::fputs("tavr: no display to show the panel on (DISPLAY is not set).\n"
-                   "To run without one, set QT_QPA_PLATFORM=offscreen.\n",
-                   stderr);
+    // The toolkit ends the process on its own when it cannot open its display;
+    // tell the operator plainly instead, and end with the toolkit's failure result.
+    if (const std::string problem = unreachableDisplay(); !problem.empty()) {
+        std::fputs(problem.c_str(), stderr);
         return -1;
     }
     int toolkitArgc = 1; // the arguments are ours: Qt sees only the program name

@@ -78,9 +78,13 @@ public:
         this->takeAsCommitted();
     }
 
+    // PageUp, PageDown and Ctrl+wheel would move ten steps at once, and
+    // each step goes to the card: one key press or wheel notch is one step.
     void stepBy(int steps) override
     {
-        SpinBox::stepBy(steps);
+        if (steps == 0)
+            return;
+        SpinBox::stepBy(steps > 0 ? 1 : -1);
         this->commitIfChanged();
     }
 
@@ -102,12 +106,24 @@ protected:
 
     void wheelEvent(QWheelEvent *e) override
     {
-        if (!this->hasFocus()) {
+        if (!this->hasFocus() || this->isReadOnly()) {
             e->ignore(); // let the panel scroll instead
             return;
         }
-        SpinBox::wheelEvent(e);
+        // Shift turns the wheel sideways on some systems; either way it is
+        // one step per notch. Fine-grained wheels add up to a notch first.
+        const QPoint delta = e->angleDelta();
+        wheelDelta_ += delta.y() != 0 ? delta.y() : delta.x();
+        e->accept();
+        if (wheelDelta_ >= 120 || wheelDelta_ <= -120) {
+            const int direction = wheelDelta_ > 0 ? 1 : -1;
+            wheelDelta_ = 0;
+            stepBy(direction);
+        }
     }
+
+private:
+    int wheelDelta_ = 0;
 };
 
 using CommittingDoubleSpinBox = CommittingSpinBox<QDoubleSpinBox, double>;

@@ -1,16 +1,15 @@
 // The control kinds of a panel, each on the Qt widget that fits it.
 #include "panel/committing_widgets.h"
 #include "panel/control.h"
+#include "panel/indicator_field.h"
 #include "panel/led_widget.h"
+#include "panel/message_box_view.h"
 #include "panel/timer_control.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTextCursor>
 #include <cmath>
 
 namespace panel {
@@ -54,6 +53,16 @@ public:
             input = spin;
         }
         input->setAlignment(Qt::AlignRight);
+        if (def.editable) {
+            const int decimals = def.numericType == NumericType::Double ? def.precision : 0;
+            QString tip = QString("%1 to %2, arrow step %3")
+                              .arg(def.minimum, 0, 'f', decimals)
+                              .arg(def.maximum, 0, 'f', decimals)
+                              .arg(def.step, 0, 'f', decimals);
+            if (!def.callback.isEmpty())
+                tip += "\nEach arrow step is sent at once; a typed value on Enter or on leaving the field.";
+            input->setToolTip(tip);
+        }
         if (!def.editable) {
             input->setReadOnly(true);
             input->setButtonSymbols(QAbstractSpinBox::NoButtons);
@@ -97,11 +106,11 @@ class TextControl : public Control {
 public:
     explicit TextControl(const ControlDef &def) : Control(def)
     {
-        edit_ = new CommittingLineEdit(def.maxLength);
-        edit_->setReadOnly(!def.editable);
-        if (!def.editable)
-            edit_->setFocusPolicy(Qt::ClickFocus); // can be selected and copied
-        edit_->setTextFromCode(def.textValue);
+        if (def.editable)
+            edit_ = new CommittingLineEdit(def.maxLength);
+        else
+            edit_ = indicator_ = new IndicatorField;
+        setText(def.textValue);
         edit_->onCommit = [this] { commit(); };
     }
 
@@ -110,7 +119,7 @@ public:
 
     void setValue(const QVariant &v) override
     {
-        edit_->setTextFromCode(v.toString());
+        setText(v.toString());
         edit_->setCursorPosition(0);
     }
 
@@ -124,7 +133,16 @@ public:
     }
 
 private:
+    void setText(const QString &t)
+    {
+        if (indicator_)
+            indicator_->setTextFromCode(t);
+        else
+            edit_->setTextFromCode(t);
+    }
+
     CommittingLineEdit *edit_ = nullptr;
+    IndicatorField *indicator_ = nullptr;
 
     bool hasSeparateLabel() const override { return true; }
 };
@@ -133,13 +151,8 @@ class TextBoxControl : public Control {
 public:
     explicit TextBoxControl(const ControlDef &def) : Control(def)
     {
-        edit_ = new QPlainTextEdit;
-        edit_->setReadOnly(true);
+        edit_ = new MessageBoxView;
         edit_->setMaximumBlockCount(kMessageBoxMaxLines);
-        edit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        QFont mono("Monospace");
-        mono.setStyleHint(QFont::TypeWriter);
-        edit_->setFont(mono);
         replaceValue(def.textValue);
     }
 
@@ -147,28 +160,11 @@ public:
     QVariant value() const override { return edit_->toPlainText(); }
 
     // Appends exactly the given text: no line break of its own.
-    void setValue(const QVariant &v) override
-    {
-        QTextCursor cursor(edit_->document());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(v.toString());
-        showNewest();
-    }
-
-    void replaceValue(const QVariant &v) override
-    {
-        edit_->setPlainText(v.toString());
-        showNewest();
-    }
+    void setValue(const QVariant &v) override { edit_->appendExactly(v.toString()); }
+    void replaceValue(const QVariant &v) override { edit_->replaceAll(v.toString()); }
 
 private:
-    void showNewest()
-    {
-        QScrollBar *bar = edit_->verticalScrollBar();
-        bar->setValue(bar->maximum());
-    }
-
-    QPlainTextEdit *edit_ = nullptr;
+    MessageBoxView *edit_ = nullptr;
 };
 
 class TextMessageControl : public Control {

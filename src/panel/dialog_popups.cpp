@@ -4,10 +4,12 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace panel {
@@ -16,9 +18,9 @@ namespace {
 
 QString qt(const std::string &s) { return QString::fromStdString(s); }
 
-// The yes/no confirmation: focus on "yes" when it opens, yet Enter answers
-// "no", so that a hurried Enter never confirms. Escape and the close box
-// cancel.
+// The yes/no confirmation, with a warning icon: focus on "yes" when it
+// opens, yet Enter answers "no" (the default button), so that a hurried
+// Enter never confirms. Escape and the close box cancel.
 class ConfirmDialog : public QDialog {
 public:
     ConfirmDialog(const QString &title, const QString &text, QWidget *parent) : QDialog(parent)
@@ -26,16 +28,23 @@ public:
         setWindowTitle(title);
         setModal(true);
         auto *layout = new QVBoxLayout(this);
+        auto *message = new QHBoxLayout;
+        auto *icon = new QLabel;
+        const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+        icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(size, size));
+        icon->setAlignment(Qt::AlignTop);
+        message->addWidget(icon);
         auto *label = new QLabel(text);
         label->setTextFormat(Qt::PlainText);
-        layout->addWidget(label);
+        message->addWidget(label, 1);
+        layout->addLayout(message);
         auto *buttons = new QDialogButtonBox;
         yes_ = buttons->addButton("yes", QDialogButtonBox::ActionRole);
         no_ = buttons->addButton("no", QDialogButtonBox::ActionRole);
-        for (QPushButton *b : {yes_, no_}) {
+        // "no" is drawn as the default button, since Enter answers it.
+        for (QPushButton *b : {yes_, no_})
             b->setAutoDefault(false);
-            b->setDefault(false);
-        }
+        no_->setDefault(true);
         connect(yes_, &QPushButton::clicked, this, [this] { done(1); });
         connect(no_, &QPushButton::clicked, this, [this] { done(2); });
         layout->addWidget(buttons);

@@ -4,7 +4,10 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace panel {
 
@@ -13,15 +16,25 @@ namespace {
 const int kModules = 7;
 const int kChannelsPerModule = 6;
 
-// Column widths of a module block, in pixels: four blocks across and the
-// message box beside them fit a 1920 pixel wide screen.
+// Column widths of a module block, in pixels (logical pixels: a scaled
+// screen scales them): four blocks across and the message box beside them
+// fit a 1920 pixel wide screen.
 const int kVoltageWidth = 78;
 const int kCurrentWidth = 62;
 const int kNameWidth = 100;
 const int kEnableWidth = 60;
 const int kSerialWidth = 84;
-const int kMessageBoxWidth = 340;
 const int kPositionWidth = 56;
+// The message box beside the blocks is at least this wide, else it goes below.
+const int kLogBesideMinWidth = 320;
+// Width it asks for beside the blocks, height below them.
+const int kLogPreferredWidth = 460;
+const int kLogPreferredHeight = 210;
+const int kMaxColumns = 4;
+const int kMargin = 8;
+const int kSpacing = 6;
+// Room for the vertical scroll bar of the blocks and the splitter handle.
+const int kScrollBarAllowance = 24;
 
 QWidget *sized(QWidget *widget, int width)
 {
@@ -121,8 +134,13 @@ QWidget *moduleBlock(int k, const ControlLookup &lookup)
             grid->addWidget(x, 2 + j, 2);
         if (QWidget *x = sized(in(lookup, "strCh_" + ch), kNameWidth))
             grid->addWidget(x, 2 + j, 3);
-        if (QWidget *x = in(lookup, "ENABLE_" + ch))
+        if (QWidget *x = in(lookup, "ENABLE_" + ch)) {
+            // A switched-on output stands out from the ones that are off.
+            x->setStyleSheet("QCheckBox { padding: 1px 3px; border-radius: 3px; }"
+                             "QCheckBox:checked { background-color: #2e9d3f; }"
+                             "QCheckBox:checked:disabled { background-color: #8fc79a; }");
             grid->addWidget(x, 2 + j, 4, Qt::AlignHCenter);
+        }
     }
     layout->addLayout(grid);
     layout->addStretch(1);
@@ -153,37 +171,167 @@ QWidget *commonBlock(const ControlLookup &lookup)
         add(position, w(lookup, constant));
     }
     layout->addLayout(position);
-    add(layout, w(lookup, "QUIT"));
     return frame;
+}
+
+// Width of `columns` blocks with their margins and the vertical scroll bar.
+int blocksWidth(int columns, int blockWidth)
+{
+    return columns * blockWidth + (columns - 1) * kSpacing + 2 * kMargin + kScrollBarAllowance;
 }
 
 } // namespace
 
-void arrangeControls(const ControlLookup &lookup, QWidget *content)
+Flow flowFor(int width, int blockWidth)
 {
-    auto *root = new QHBoxLayout(content);
-    root->setContentsMargins(8, 8, 8, 8);
-    root->setSpacing(8);
+    for (int columns = kMaxColumns; columns >= 3; --columns)
+        if (blocksWidth(columns, blockWidth) + kLogBesideMinWidth <= width)
+            return {columns, false};
+    for (int columns = kMaxColumns; columns > 1; --columns)
+        if (blocksWidth(columns, blockWidth) <= width)
+            return {columns, true};
+    return {1, true};
+}
 
-    auto *modules = new QGridLayout;
-    modules->setSpacing(6);
+PanelLayout::PanelLayout(const ControlLookup &lookup, QWidget *window)
+{
+    auto *root = new QVBoxLayout(window);
+    root->setContentsMargins(0, 0, 0, 0);
+    scroll_ = new QScrollArea;
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    auto *content = new QWidget;
+
+    grid_ = new QGridLayout(content);
+    grid_->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    grid_->setSpacing(kSpacing);
     for (int k = 1; k <= kModules; ++k)
-        modules->addWidget(moduleBlock(k, lookup), (k - 1) / 4, (k - 1) % 4);
-    modules->addWidget(commonBlock(lookup), 1, 3);
-    root->addLayout(modules);
-
-    auto *side = new QVBoxLayout;
-    side->setSpacing(6);
-    add(side, w(lookup, "PICTURE"));
-    if (QWidget *box = w(lookup, "MSGBOX")) {
-        box->setMinimumWidth(kMessageBoxWidth);
-        side->addWidget(box, 1);
+        blocks_.push_back(moduleBlock(k, lookup));
+    blocks_.push_back(commonBlock(lookup));
+    for (QWidget *block : blocks_) {
+        block->ensurePolished();
+        blockWidth_ = std::max(blockWidth_, block->sizeHint().width());
+        blockHeight_ = std::max(blockHeight_, block->sizeHint().height());
     }
-    auto *footer = new QHBoxLayout;
+    scroll_->setWidget(content);
+
+    logPane_ = new QWidget;
+    logGrid_ = new QGridLayout(logPane_);
+    logGrid_->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    logGrid_->setSpacing(kSpacing);
+    picture_ = w(lookup, "PICTURE");
+    messageBox_ = w(lookup, "MSGBOX");
+    if (messageBox_)
+        messageBox_->setMinimumSize(200, 100);
+    footer_ = new QWidget;
+    auto *footer = new QHBoxLayout(footer_);
+    footer->setContentsMargins(0, 0, 0, 0);
     add(footer, w(lookup, "VERSION"), 1);
     add(footer, w(lookup, "PICTURE_2"));
-    side->addLayout(footer);
-    root->addLayout(side, 1);
+    quit_ = w(lookup, "QUIT");
+    status_ = new QLabel;
+    status_->setTextFormat(Qt::PlainText);
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    split_ = new QSplitter;
+    split_->setChildrenCollapsible(false);
+    split_->addWidget(scroll_);
+    split_->addWidget(logPane_);
+    split_->setStretchFactor(0, 0);
+    split_->setStretchFactor(1, 1);
+    root->addWidget(split_);
+    reflow(preferredSize(1 << 20).width());
+}
+
+QSize PanelLayout::preferredSize(int width) const
+{
+    const Flow f = flowFor(width, blockWidth_);
+    const int blocks = static_cast<int>(blocks_.size());
+    const int rows = (blocks + f.columns - 1) / f.columns;
+    const int across = blocksWidth(f.columns, blockWidth_);
+    const int blocksHeight = rows * blockHeight_ + (rows - 1) * kSpacing + 2 * kMargin;
+    if (f.logBelow)
+        return {across, blocksHeight + split_->handleWidth() + kLogPreferredHeight};
+    return {across + kLogPreferredWidth, blocksHeight};
+}
+
+void PanelLayout::reflow(int width)
+{
+    const Flow f = flowFor(width, blockWidth_);
+    if (placed_ && f == flow_)
+        return;
+    flow_ = f;
+    placed_ = true;
+    placeBlocks(f);
+    placeLog(f);
+    // The blocks take the width they need; the message box the rest.
+    if (f.logBelow) {
+        split_->setOrientation(Qt::Vertical);
+        split_->setSizes({1 << 20, kLogPreferredHeight});
+    } else {
+        split_->setOrientation(Qt::Horizontal);
+        split_->setSizes({blocksWidth(f.columns, blockWidth_) - split_->handleWidth(), 1 << 20});
+    }
+}
+
+void PanelLayout::placeBlocks(Flow f)
+{
+    for (QWidget *block : blocks_)
+        grid_->removeWidget(block);
+    for (int r = 0; r < grid_->rowCount(); ++r)
+        grid_->setRowStretch(r, 0);
+    for (int c = 0; c < grid_->columnCount(); ++c)
+        grid_->setColumnStretch(c, 0);
+    int i = 0;
+    for (QWidget *block : blocks_) {
+        grid_->addWidget(block, i / f.columns, i % f.columns);
+        ++i;
+    }
+    const int rows = (i + f.columns - 1) / f.columns;
+    // Spare room stays below and to the right of the blocks.
+    grid_->setRowStretch(rows, 1);
+    grid_->setColumnStretch(f.columns, 1);
+}
+
+void PanelLayout::placeLog(Flow f)
+{
+    for (QWidget *x : {picture_, messageBox_, footer_, quit_, static_cast<QWidget *>(status_)})
+        if (x)
+            logGrid_->removeWidget(x);
+    for (int r = 0; r < 5; ++r)
+        logGrid_->setRowStretch(r, 0);
+    for (int c = 0; c < 2; ++c)
+        logGrid_->setColumnStretch(c, 0);
+    const auto put = [this](QWidget *x, int row, int column, int rows = 1, int columns = 1) {
+        if (x)
+            logGrid_->addWidget(x, row, column, rows, columns);
+    };
+    if (f.logBelow) {
+        // Message box on the left, picture, version and QUIT beside it.
+        put(messageBox_, 0, 0, 4, 1);
+        put(picture_, 0, 1);
+        put(footer_, 1, 1);
+        put(quit_, 3, 1);
+        put(status_, 4, 0, 1, 2);
+        logGrid_->setRowStretch(2, 1);
+        logGrid_->setColumnStretch(0, 1);
+    } else {
+        put(picture_, 0, 0);
+        put(messageBox_, 1, 0);
+        put(status_, 2, 0);
+        put(footer_, 3, 0);
+        put(quit_, 4, 0);
+        logGrid_->setRowStretch(1, 1);
+        logGrid_->setColumnStretch(0, 1);
+    }
+}
+
+void PanelLayout::setStatusText(const QString &text)
+{
+    if (status_)
+        status_->setText(text);
 }
 
 } // namespace panel

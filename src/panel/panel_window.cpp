@@ -6,9 +6,10 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
-#include <QScrollArea>
-#include <QVBoxLayout>
+#include <QResizeEvent>
+#include <algorithm>
 
 namespace panel {
 
@@ -27,22 +28,15 @@ PanelWindow::PanelWindow(int handle, PanelDef def, std::map<int, ui::Callback> c
         controls_[id] = std::move(control);
     }
 
-    // The panel scrolls when the screen is smaller than the panel; the wheel
-    // over a numeric without focus scrolls the panel, never the value.
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    auto *content = new QWidget;
-    arrangeControls(
+    // The module blocks scroll vertically when the screen is smaller than
+    // the panel; the wheel over a numeric without focus scrolls them, never
+    // the value.
+    layout_ = std::make_unique<PanelLayout>(
         [this](const QString &constant) -> Control * {
             const ControlDef *c = def_.find(constant);
             return c ? control(c->id) : nullptr;
         },
-        content);
-    scroll->setWidget(content);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scroll);
+        this);
 
     for (auto &[id, control] : controls_) {
         control->setVisible(control->def().visible);
@@ -51,10 +45,9 @@ PanelWindow::PanelWindow(int handle, PanelDef def, std::map<int, ui::Callback> c
     }
 
     ensurePolished(); // sizes depend on the style
-    QSize size = content->sizeHint();
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableSize());
-    setGeometry(def_.left, def_.top, size.width(), size.height());
+    QRect wanted(def_.left, def_.top, 0, 0);
+    wanted.setSize(layout_->preferredSize(1 << 20));
+    setGeometry(wanted);
 }
 
 PanelWindow::~PanelWindow()
@@ -101,6 +94,77 @@ void PanelWindow::setTop(int top)
     QRect g = geometry();
     g.moveTop(top);
     setGeometry(g);
+}
+
+QRect PanelWindow::fitted(const QRect &wanted, const QSize &preferred, const QRect &available, const QMargins &frame)
+{
+    const QRect room = available.marginsRemoved(frame);
+    QRect g(wanted.topLeft(), preferred.boundedTo(room.size()));
+    // Moved in, not dropped: the nearest place where the whole frame shows.
+    g.moveLeft(std::clamp(g.left(), room.left(), room.right() + 1 - g.width()));
+    g.moveTop(std::clamp(g.top(), room.top(), room.bottom() + 1 - g.height()));
+    return g;
+}
+
+QScreen *PanelWindow::openingScreen() const
+{
+    if (QScreen *screen = QGuiApplication::screenAt(geometry().topLeft()))
+        return screen;
+    // A position on no screen (a monitor gone since): the nearest screen.
+    QScreen *nearest = QGuiApplication::primaryScreen();
+    qint64 best = -1;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        const QRect a = screen->availableGeometry();
+        const QPoint p = geometry().topLeft();
+        const qint64 dx = std::max({a.left() - p.x(), 0, p.x() - a.right()});
+        const qint64 dy = std::max({a.top() - p.y(), 0, p.y() - a.bottom()});
+        if (best < 0 || dx * dx + dy * dy < best) {
+            best = dx * dx + dy * dy;
+            nearest = screen;
+        }
+    }
+    return nearest;
+}
+
+void PanelWindow::fitToScreen()
+{
+    QScreen *screen = openingScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QMargins frame;
+    if (isVisible()) {
+        const QRect f = frameGeometry(), g = geometry();
+        frame = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+    }
+    const QSize preferred = layout_->preferredSize(available.width() - frame.left() - frame.right());
+    setGeometry(fitted(geometry(), preferred, available, frame));
+}
+
+void PanelWindow::setStatusText(const QString &text)
+{
+    statusText_ = text;
+    refreshStatus();
+}
+
+void PanelWindow::refreshStatus()
+{
+    bool polling = false;
+    for (const TimerControl *timer : timers())
+        polling = polling || timer->isEnabled();
+    QString line = statusText_;
+    if (!timers().empty()) {
+        if (!line.isEmpty())
+            line += "\n";
+        line += polling ? "Interlock poll: running" : "Interlock poll: stopped";
+    }
+    layout_->setStatusText(line);
+}
+
+void PanelWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layout_->reflow(width());
 }
 
 void PanelWindow::closeEvent(QCloseEvent *event)

@@ -3,12 +3,15 @@
 
 #include "panel/control.h"
 #include "panel/panel_definition.h"
+#include "panel/panel_layout.h"
 #include "panel/ui.h"
 
 #include <QWidget>
 #include <map>
 #include <memory>
 #include <vector>
+
+class QScreen;
 
 namespace panel {
 
@@ -31,10 +34,24 @@ public:
     void setLeft(int left);
     void setTop(int top);
 
+    // Keeps the window within the available area of the screen it opens on:
+    // no larger than that area, and moved in where part of it would lie
+    // outside. The blocks flow for the width it gets.
+    void fitToScreen();
+    // The client rectangle for a window that wants `wanted`'s position and
+    // `preferred` size on `available`, with `frame` around the client area.
+    static QRect fitted(const QRect &wanted, const QSize &preferred, const QRect &available, const QMargins &frame);
+    PanelLayout &arrangement() const { return *layout_; }
+
+    // The status line: `text`, and whether the panel's timer still runs.
+    void setStatusText(const QString &text);
+    void refreshStatus();
+
 protected:
     // The close box is the operator's request to end: it commits the panel's
     // close control, and the window stays until that control's callback acts.
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     int handle_;
@@ -43,6 +60,10 @@ private:
     void *callbackData_;
     std::map<int, std::unique_ptr<Control>> controls_;
     int closeControl_ = 0;
+    std::unique_ptr<PanelLayout> layout_;
+    QString statusText_;
+
+    QScreen *openingScreen() const;
 };
 
 } // namespace panel

@@ -8,7 +8,11 @@
 #include "panel/timer_control.h"
 #include "panel/toolkit.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWindow>
 #include <QGuiApplication>
 #include <QScreen>
 #include <cstdio>
@@ -76,12 +80,38 @@ std::string compiledControlsMismatch(int panel)
 
 void discardPanel(int panel) { Toolkit::instance().discard(panel); }
 
+namespace {
+
+const int kExposeTimeoutMs = 3000;
+
+// A window is painted only once the window system has exposed it, and that
+// news arrives as an event. Until then only the window system's own events
+// are handled here: no input, no timer, no socket, so no callback can run.
+void waitUntilExposed(QWidget *window)
+{
+    const QWindow *handle = window->windowHandle();
+    QElapsedTimer clock;
+    clock.start();
+    while (handle && !handle->isExposed() && clock.elapsed() < kExposeTimeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers |
+                                        QEventLoop::X11ExcludeTimers);
+        if (!handle->isExposed())
+            QThread::msleep(2);
+    }
+}
+
+} // namespace
+
 void displayPanel(int panel)
 {
     if (panel::PanelWindow *window = Toolkit::instance().panel(panel)) {
+        window->fitToScreen();
         window->show();
         window->raise();
         Toolkit::instance().displayed(panel);
+        waitUntilExposed(window);
+        window->fitToScreen(); // now that the window frame is known
+        window->repaint();
     }
 }
 
@@ -170,8 +200,11 @@ bool isTimerEnabled(int panel, int control)
 
 void setTimerEnabled(int panel, int control, bool enabled)
 {
-    if (auto *timer = dynamic_cast<panel::TimerControl *>(find(panel, control)))
+    if (auto *timer = dynamic_cast<panel::TimerControl *>(find(panel, control))) {
         timer->setEnabled(enabled);
+        if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
+            window->refreshStatus();
+    }
 }
 
 int panelLeft(int panel)
@@ -217,6 +250,12 @@ std::string panelTitle(int panel)
 {
     const panel::PanelWindow *window = Toolkit::instance().panel(panel);
     return window ? window->windowTitle().toStdString() : std::string();
+}
+
+void setPanelStatus(int panel, const std::string &text)
+{
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
+        window->setStatusText(qt(text));
 }
 
 void setPanelTitle(int panel, const std::string &title)

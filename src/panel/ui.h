@@ -45,6 +45,8 @@ int loadPanel(const std::string &path, const std::string &panelName, const Callb
 // (panel/control_ids.h), naming the control; empty when it does not.
 std::string compiledControlsMismatch(int panel);
 void discardPanel(int panel);
+// Shows the panel within the screen it opens on and returns once it is on
+// the screen and painted; no input or timer event is handled meanwhile.
 void displayPanel(int panel);
 
 // Runs the event loop until quitUserInterface() is called from a callback.
@@ -83,6 +85,9 @@ void setPanelTop(int panel, int top);
 // Whether the panel placed at left/top would show on some screen.
 bool panelPositionOnScreen(int panel, int left, int top);
 std::string panelTitle(int panel);
+// A status line of the panel, beside its controls: what it is connected to.
+// The panel adds whether its timer still runs.
+void setPanelStatus(int panel, const std::string &text);
 void setPanelTitle(int panel, const std::string &title);
 
 // Repaints the panel at once. Never dispatches input or timer ticks.

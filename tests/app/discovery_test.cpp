@@ -11,6 +11,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QScreen>
+#include <QWidget>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -541,4 +544,38 @@ TEST(Discovery, OnlyTheFirstTenFreeCardsAreExamined)
             EXPECT_FALSE(isOpen("300007"));
         }
     }
+}
+
+// The panel is on the screen while discovery runs: when the second card's
+// failure stops discovery with a popup, the screen already shows position 1
+// as its repaint left it (identity text and all), and the progress lines.
+TEST(Discovery, ProgressIsOnTheScreenWhileDiscoveryRuns)
+{
+    PanelHarness h(card_scenarios::cardsAt({1, 2}, QJsonArray{card_scenarios::fault("KORDA_OpenSpecifiedCard", 8, "300002")}));
+    QImage identityOnScreen, identityDrawn, boxOnScreen;
+    bool grabbed = false;
+    h.popups.whileOpen = [&](const ShownPopup &) {
+        if (grabbed)
+            return;
+        grabbed = true;
+        QWidget *identity = h.widget(ctrl::MODULE_1);
+        QWidget *window = identity->window();
+        const auto onScreen = [window](QWidget *w) {
+            const QRect r(w->mapTo(window, QPoint()), w->size());
+            return window->screen()->grabWindow(window->winId(), r.x(), r.y(), r.width(), r.height()).toImage();
+        };
+        identityOnScreen = onScreen(identity).convertToFormat(QImage::Format_RGB32);
+        identityDrawn = identity->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        boxOnScreen = onScreen(h.widget(ctrl::MSGBOX)).convertToFormat(QImage::Format_RGB32);
+    };
+    ASSERT_EQ(h.start(), 0);
+    ASSERT_TRUE(grabbed) << "the popup came";
+    ASSERT_FALSE(identityOnScreen.isNull()) << "the window was painted";
+    EXPECT_NE(h.text(ctrl::MODULE_1), "");
+    EXPECT_EQ(identityOnScreen, identityDrawn) << "position 1's repaint reached the screen";
+    std::set<QRgb> colours;
+    for (int y = 0; y < boxOnScreen.height(); ++y)
+        for (int x = 0; x < boxOnScreen.width(); ++x)
+            colours.insert(boxOnScreen.pixel(x, y));
+    EXPECT_GT(colours.size(), 10u) << "text in the message box on the screen";
 }

@@ -306,3 +306,31 @@ TEST(EndToEnd, ACommandLineThatCannotNameTheStateFileIsRefused)
         EXPECT_TRUE(QDir(work.path()).isEmpty()) << "no file is written";
     }
 }
+
+// A display that is not there (unset, or left over from an SSH session) is
+// named in one line and ends the program with -1, before the toolkit can abort.
+TEST(EndToEnd, AnUnreachableDisplayIsNamedAndEndsWithMinusOne)
+{
+    struct Case {
+        QStringList environment;
+        const char *named;
+    };
+    const Case cases[] = {
+        {{"QT_QPA_PLATFORM=", "DISPLAY=:79", "WAYLAND_DISPLAY="}, "\":79\""},
+        {{"QT_QPA_PLATFORM=xcb", "DISPLAY=127.0.0.1:79", "WAYLAND_DISPLAY="}, "\"127.0.0.1:79\""},
+        {{"QT_QPA_PLATFORM=", "DISPLAY=", "WAYLAND_DISPLAY="}, "DISPLAY is not set"},
+        {{"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=/nonexistent/wl-79"}, "\"/nonexistent/wl-79\""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.named);
+        QTemporaryDir work;
+        Program tavr(work.path(), c.environment);
+        ASSERT_TRUE(tavr.run(programPath(), {}));
+        EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tavr.process.exitCode(), 255);
+        const QByteArray error = tavr.process.readAllStandardError();
+        EXPECT_TRUE(error.contains(c.named)) << error.toStdString();
+        EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+        EXPECT_TRUE(QDir(work.path()).isEmpty());
+    }
+}

@@ -11,6 +11,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFileInfo>
+#include <QLabel>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -86,19 +88,24 @@ TEST(Startup, WithoutACommandLineTheRecallDecidesTheChassis)
     EXPECT_EQ(h.messageBox().rfind(" searching cards  in PXI Chassis...\n\nCard1 S/N 300001 found", 0), 0u);
 }
 
-TEST(Startup, TheRecalledWindowPositionAppliesUnlessZeroOrOutOfSight)
+// On the 2560x1440 test screen: a recalled 0 leaves the definition's 20; a
+// position that would put part of the window off the screen is moved in.
+TEST(Startup, TheRecalledWindowPositionAppliesUnlessZeroAndIsMovedOntoTheScreen)
 {
+    // The window's frame on the screen's edge: right / bottom, or left / top.
+    const int kFar = -1, kNear = -2;
     struct Case {
         int left, top;
-        int expectLeft, expectTop; // -1: the definition's
+        int expectLeft, expectTop;
     };
     const Case cases[] = {
-        {0, 120, -1, 120},
-        {130, 0, 130, -1},
+        {0, 120, 20, 120},
+        {130, 0, 130, 20},
         {150, 90, 150, 90},
-        {0, 0, -1, -1},
-        {25000, 90, -1, -1},   // a monitor that is gone
-        {-9000, -9000, -1, -1},
+        {0, 0, 20, 20},
+        {25000, 90, kFar, 90}, // a monitor that is gone
+        {2500, 1400, kFar, kFar},
+        {-9000, -9000, kNear, kNear},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.left) + "," + std::to_string(c.top));
@@ -107,8 +114,19 @@ TEST(Startup, TheRecalledWindowPositionAppliesUnlessZeroOrOutOfSight)
         ASSERT_EQ(h.start(), 0);
         EXPECT_EQ(h.app.WindowLeft, c.left);
         EXPECT_EQ(h.app.WindowTop, c.top);
-        EXPECT_EQ(ui::panelLeft(h.panel()), c.expectLeft < 0 ? 20 : c.expectLeft);
-        EXPECT_EQ(ui::panelTop(h.panel()), c.expectTop < 0 ? 20 : c.expectTop);
+        const QRect frame = h.widget(ctrl::MSGBOX)->window()->frameGeometry();
+        if (c.expectLeft == kFar)
+            EXPECT_EQ(frame.right(), 2559);
+        else if (c.expectLeft == kNear)
+            EXPECT_EQ(frame.left(), 0);
+        else
+            EXPECT_EQ(ui::panelLeft(h.panel()), c.expectLeft);
+        if (c.expectTop == kFar)
+            EXPECT_EQ(frame.bottom(), 1439);
+        else if (c.expectTop == kNear)
+            EXPECT_EQ(frame.top(), 0);
+        else
+            EXPECT_EQ(ui::panelTop(h.panel()), c.expectTop);
     }
 }
 
@@ -194,4 +212,24 @@ TEST(Startup, ADefinitionOtherThanTheCompiledOneIsRefused)
         for (const QWidget *w : QApplication::topLevelWidgets())
             EXPECT_FALSE(w->isVisible()) << "nothing shown";
     }
+}
+
+// The status line: the chassis and address discovery used (a later change
+// of the settings waits for the next start), the state file's full path,
+// and whether the interlock poll still runs.
+TEST(Startup, TheStatusLineNamesTheChassisTheStateFileAndThePoll)
+{
+    PanelHarness h;
+    ASSERT_EQ(h.start("192.168.100.10"), 0);
+    QLabel *status = nullptr;
+    for (QLabel *l : h.widget(ctrl::MSGBOX)->window()->findChildren<QLabel *>())
+        if (l->text().startsWith("Chassis:"))
+            status = l;
+    ASSERT_NE(status, nullptr);
+    const QString line = "Chassis: LXI at 192.168.100.10    State file: " +
+                         QFileInfo(h.path("Tavrin_192.168.100.10.state")).absoluteFilePath();
+    EXPECT_EQ(status->text(), line + "\nInterlock poll: running");
+    ui::setInt(h.panel(), ctrl::PXI, 1);
+    ui::setTimerEnabled(h.panel(), ctrl::TIMER, false); // as status 34 or 4112 does
+    EXPECT_EQ(status->text(), line + "\nInterlock poll: stopped");
 }

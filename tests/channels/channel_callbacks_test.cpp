@@ -7,7 +7,9 @@
 #include "panel/ui.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -426,4 +428,52 @@ TEST(ChannelOperations, OnlyACommitActsAndProgramCallsIgnoreTheDimming)
                                  "KORDA_BattGetVoltage card=1 sub=3 status=0 out=4",
                                  "KORDA_BattSetCurrent card=1 sub=3 amps=0.012 status=0",
                                  "KORDA_BattGetCurrent card=1 sub=3 status=0 out=0.012"}));
+}
+
+// PageUp, PageDown and the wheel with Ctrl or Shift move a focused voltage by
+// one arrow step, and that step is the one value sent to the card.
+TEST(OneStepPerKey, PageKeysAndModifiedWheelMoveOneStepAndSendIt)
+{
+    struct Action {
+        const char *name;
+        std::function<void(QWidget *)> act;
+        int steps; // the value after it, in arrow steps from 0
+    };
+    const auto wheel = [](Qt::KeyboardModifiers modifiers, QPoint delta) {
+        return [modifiers, delta](QWidget *w) {
+            const QPointF at = w->rect().center();
+            QWheelEvent e(at, w->mapToGlobal(at), QPoint(), delta, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w, &e);
+        };
+    };
+    const Action actions[] = {
+        {"PageUp", [](QWidget *w) { QTest::keyClick(w, Qt::Key_PageUp); }, 1},
+        {"Ctrl+wheel up", wheel(Qt::ControlModifier, {0, 120}), 2},
+        {"Shift+wheel turned sideways", wheel(Qt::ShiftModifier, {120, 0}), 3},
+        {"a fine wheel, half a notch", wheel(Qt::NoModifier, {0, 60}), 3},
+        {"the other half", wheel(Qt::NoModifier, {0, 60}), 4},
+        {"PageDown", [](QWidget *w) { QTest::keyClick(w, Qt::Key_PageDown); }, 3},
+    };
+    for (const auto &[control, step] : {std::pair{ctrl::VOLTAGE_CH_1, 0.05}, std::pair{ctrl::VOLTAGE_CH_8, 0.5}}) {
+        PanelHarness h(chassis());
+        ASSERT_TRUE(boot(h));
+        QWidget *field = h.widget(control);
+        QApplication::setActiveWindow(field->window());
+        field->setFocus();
+        ASSERT_TRUE(field->hasFocus());
+        int before = 0;
+        for (const Action &a : actions) {
+            SCOPED_TRACE(ui::constantName(h.panel(), control) + ": " + a.name);
+            h.clearTrace();
+            a.act(field);
+            const double volts = a.steps * step;
+            EXPECT_NEAR(h.doubleValue(control), volts, 1e-9);
+            const auto sets = h.trace("KORDA_BattSetVoltage");
+            ASSERT_EQ(sets.size(), a.steps == before ? 0u : 1u);
+            if (!sets.empty()) {
+                EXPECT_NEAR(sets[0].value("volts").toDouble(), volts, 1e-9);
+            }
+            before = a.steps;
+        }
+    }
 }

@@ -2,11 +2,19 @@
 // change, values set from code never commit, dimmed controls refuse, the
 // message box appends exactly, and timer ticks come only when nothing else runs.
 #include "front_panel_fixture.h"
+#include "panel/dialog_popups.h"
+#include "panel/message_box_view.h"
 #include "panel/toolkit_test_access.h"
 #include "support/operator_actions.h"
 
 #include <QAbstractSpinBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QMenu>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -14,6 +22,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 
 using namespace operator_actions;
 
@@ -393,4 +402,119 @@ TEST_F(Adapter, ATickThatFellDueDuringALongCallbackIsDroppedNotDeliveredLate)
     ASSERT_NE(after, tickTimes.end());
     EXPECT_GE(*after - callbackEnded, 300) << "the next tick keeps its interval after the callback";
     EXPECT_EQ(std::count_if(tickTimes.begin(), tickTimes.end(), [&](qint64 t) { return t >= 50 && t < callbackEnded; }), 0);
+}
+
+// An operator reading back while lines arrive keeps the view; back at the
+// bottom, the box follows the newest line again.
+TEST_F(Adapter, TheMessageBoxFollowsOnlyWhileItsViewIsAtTheBottom)
+{
+    auto *box = qobject_cast<QPlainTextEdit *>(input(ctrl::MSGBOX));
+    ASSERT_NE(box, nullptr);
+    QScrollBar *bar = box->verticalScrollBar();
+    for (int i = 0; i < 300; ++i)
+        ui::setText(panel, ctrl::MSGBOX, "Interlock Card2 active (press RESET to resume)\n");
+    ASSERT_GT(bar->maximum(), 20);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    bar->setValue(10);
+    for (int i = 0; i < 50; ++i)
+        ui::setText(panel, ctrl::MSGBOX, "Interlock Card3 active (press RESET to resume)\n");
+    EXPECT_EQ(bar->value(), 10) << "a scrolled-up view stays";
+
+    bar->setValue(bar->maximum());
+    const int before = bar->maximum();
+    ui::setText(panel, ctrl::MSGBOX, "one more\nand the newest\n");
+    EXPECT_GT(bar->maximum(), before);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "at the bottom it follows";
+}
+
+// "Save As..." writes exactly the box's text; a write that fails is reported
+// in a popup and changes neither the box, nor the file there, nor the panel.
+TEST_F(Adapter, TheMessageBoxSavesItsTextAndReportsAFailedWrite)
+{
+    auto *box = dynamic_cast<panel::MessageBoxView *>(input(ctrl::MSGBOX));
+    ASSERT_NE(box, nullptr);
+    QStringList actions;
+    const std::unique_ptr<QMenu> menu(box->createContextMenu());
+    for (const QAction *a : menu->actions())
+        actions << a->text().remove('&').section('\t', 0, 0);
+    for (const char *wanted : {"Copy", "Select All", "Save As..."})
+        EXPECT_TRUE(actions.contains(wanted)) << wanted << " in " << actions.join(", ").toStdString();
+
+    const std::string text = " searching cards  in LXI Chassis, IP address: 10.0.0.5\n\u00b5 line\n\nNO MODULES FOUND\n";
+    ui::setText(panel, ctrl::MSGBOX, text);
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("messages.txt");
+    ASSERT_TRUE(box->saveTo(saved));
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), text);
+    EXPECT_TRUE(popups.shown.empty());
+
+    const int view = box->verticalScrollBar()->value();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("a directory"));
+    for (const QString &bad : {dir.filePath("no such folder/messages.txt"), dir.filePath("a directory")}) {
+        SCOPED_TRACE(bad.toStdString());
+        popups.shown.clear();
+        EXPECT_FALSE(box->saveTo(bad));
+        ASSERT_EQ(popups.shown.size(), 1u);
+        EXPECT_NE(popups.shown[0].text.find(QDir::toNativeSeparators(bad).toStdString()), std::string::npos);
+        EXPECT_EQ(ui::getText(panel, ctrl::MSGBOX), text);
+        EXPECT_EQ(box->verticalScrollBar()->value(), view);
+    }
+    EXPECT_TRUE(QDir(dir.path() + "/a directory").isEmpty());
+    EXPECT_TRUE(events.empty());
+}
+
+// The 294 V confirmation opens with the focus on "yes", draws "no" as the
+// default button beside a warning icon, and Enter answers "no".
+TEST_F(Adapter, TheConfirmationDrawsNoAsDefaultAndEnterAnswersNo)
+{
+    panel::DialogPopups dialogs;
+    for (const bool pressEnter : {true, false}) {
+        SCOPED_TRACE(pressEnter ? "Enter" : "a click on yes");
+        QString focused, drawnDefault;
+        bool icon = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            for (const QPushButton *b : dialog->findChildren<QPushButton *>())
+                if (b->isDefault())
+                    drawnDefault = b->text();
+            for (const QLabel *l : dialog->findChildren<QLabel *>())
+                icon = icon || !l->pixmap().isNull();
+            QWidget *focus = dialog->focusWidget();
+            focused = focus ? focus->property("text").toString() : QString();
+            if (pressEnter && focus)
+                QTest::keyClick(focus, Qt::Key_Return);
+            else if (auto *yes = qobject_cast<QPushButton *>(focus))
+                yes->click();
+            else
+                dialog->close();
+        });
+        const int answer = dialogs.confirm("Enable All 42 Channels", "Would you really like to enable all 42 channels?\n");
+        EXPECT_EQ(focused, "yes");
+        EXPECT_EQ(drawnDefault, "no");
+        EXPECT_TRUE(icon);
+        EXPECT_EQ(answer, pressEnter ? 2 : 1);
+    }
+}
+
+// Displaying the panel returns once it is exposed and painted, and meanwhile
+// no timer fires: only the window system's own events are handled.
+TEST_F(Adapter, DisplayingThePanelWaitsForTheExposeWithoutRunningTimers)
+{
+    QWidget *window = input(ctrl::MSGBOX)->window();
+    window->hide();
+    QApplication::processEvents();
+    ASSERT_FALSE(window->windowHandle()->isExposed());
+    int fired = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++fired; });
+    timer.start(0);
+    ui::displayPanel(panel);
+    EXPECT_TRUE(window->windowHandle()->isExposed());
+    EXPECT_EQ(fired, 0);
+    EXPECT_TRUE(events.empty());
 }
