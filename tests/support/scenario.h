@@ -75,6 +75,12 @@ public:
         return *this;
     }
     Chassis &fault(const Fault &f) { return add(faults_, faultJson(f)); }
+    Chassis &faults(const std::vector<Fault> &list)
+    {
+        for (const Fault &f : list)
+            fault(f);
+        return *this;
+    }
     Chassis &interlock(const Interlock &i)
     {
         return add(interlocks_, "{\"serial\": " + quoted(i.serial) + ", \"from_read\": " + std::to_string(i.fromRead) +
