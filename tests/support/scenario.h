@@ -75,6 +75,10 @@ public:
         return *this;
     }
     Chassis &fault(const Fault &f) { return add(faults_, faultJson(f)); }
+    // Fault rules and interlock windows as they stand in a scenario file,
+    // comma-separated, e.g. to leave out the keys that have defaults.
+    Chassis &faultText(const std::string &rules) { return add(faults_, rules); }
+    Chassis &interlockText(const std::string &windows) { return add(interlocks_, windows); }
     Chassis &faults(const std::vector<Fault> &list)
     {
         for (const Fault &f : list)
