@@ -5,34 +5,24 @@
 #include "panel/ui.h"
 #include "support/panel_harness.h"
 #include "support/reports.h"
-#include "support/state_file.h"
 
 #include <gtest/gtest.h>
 
 using controls::enableOf;
 using controls::sinkOf;
 using controls::voltageOf;
+using reports::interlockLine;
 using reports::withoutLine;
 using scenario::Chassis;
-using scenario::stateFile;
 
 namespace {
 
 const char kReset[] = "\nR E S E T";
 const char kDone[] = "...done\n";
 
-
 std::string clearOf(const PanelHarness &h, int position)
 {
     return std::string("ClearCard ") += std::to_string(h.app.card(position).Card);
-}
-
-std::string interlockLine(int position)
-{
-    std::string text = "Interlock Card";
-    text += std::to_string(position);
-    text += " active (press RESET to resume)\n";
-    return text;
 }
 
 } // namespace

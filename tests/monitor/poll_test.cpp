@@ -17,6 +17,7 @@
 
 using scenario::Chassis;
 using reports::withoutLine;
+constexpr auto line = reports::interlockLine;
 
 namespace {
 
@@ -27,14 +28,6 @@ const char kHints[] =
     "- if interlock is active, verify interlock link on front panel connector, press RESET to resume";
 
 const std::string kLostSentence = reports::kRelaunch;
-
-std::string line(int position)
-{
-    std::string text = "Interlock Card";
-    text += std::to_string(position);
-    text += " active (press RESET to resume)\n";
-    return text;
-}
 
 // The calls one tick makes for the given found positions, all succeeding: the
 // interlocks of `active` read 0, the others 1; position 1's untouched channel 1 reads 0.

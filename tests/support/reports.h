@@ -22,6 +22,12 @@ std::string errorReport(int status, const std::string &file, const std::string &
 // The simulator's description of a status it does not know.
 std::string unknownStatus(int status);
 
+// The poll's line for an active interlock of position k.
+inline std::string interlockLine(int position)
+{
+    return "Interlock Card" + std::to_string(position) + " active (press RESET to resume)\n";
+}
+
 // `text` with the line numbers of its reports blanked to "in line # =", for
 // tests that do not pin them.
 std::string withoutLine(const std::string &text);
