@@ -26,7 +26,7 @@ std::vector<int> enableValues(const PanelHarness &h)
 {
     std::vector<int> values;
     for (int n = 1; n <= 42; ++n)
-        values.push_back(h.intValue(ctrl::ENABLE_1 + 27 * ((n - 1) / 6) + (n - 1) % 6));
+        values.push_back(h.intValue(controls::enableOf(n)));
     return values;
 }
 
