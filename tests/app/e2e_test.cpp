@@ -1,7 +1,8 @@
 // The real program, run as a process on the offscreen platform with the
 // simulated chassis: ended by a signal, started without its panel
 // definition, and given command lines it must refuse.
-#include "support/card_scenarios.h"
+#include "support/scenario.h"
+#include "support/state_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,8 +22,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-using card_scenarios::cardsAt;
-using card_scenarios::savedValues;
+using scenario::savedValues;
 
 namespace {
 
@@ -121,13 +121,13 @@ TEST(EndToEnd, ASignalLeavesEveryCardSafeAndSavesTheState)
         QTemporaryDir dir;
         const QString scenario = dir.filePath("scenario.json");
         const QString trace = dir.filePath("trace.jsonl");
-        writeFile(scenario, QByteArray::fromStdString(cardsAt({1, 3})));
-        QJsonObject values = card_scenarios::idleVoltages({1, 3});
+        writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 3}).json()));
+        QJsonObject values = ::scenario::idleVoltages({1, 3});
         values.insert("STARTUP_MSG", 1);
         values.insert("CURRENT_SINK_CH_2", 40);
         values.insert("CURRENT_SINK_CH_16", 75);
         values.insert("VOLTAGE_CH_7", 5.0);
-        writeFile(dir.filePath("Tavrin.state"), card_scenarios::stateFile(values));
+        writeFile(dir.filePath("Tavrin.state"), ::scenario::stateFile(values));
 
         Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
         tavr.process.start(programPath(), {});
@@ -194,8 +194,8 @@ TEST(EndToEnd, AClosedStandardErrorDoesNotCutQuitShort)
     const QString scenario = dir.filePath("scenario.json");
     const QString trace = dir.filePath("trace.jsonl");
     writeFile(scenario, QByteArray::fromStdString(
-                            cardsAt({1, 3}, {card_scenarios::fault("KORDA_CloseSpecifiedCard", 8, "300001")})));
-    writeFile(dir.filePath("Tavrin.state"), card_scenarios::stateFile({{"STARTUP_MSG", 1}}));
+                            ::scenario::Chassis::at({1, 3}).fault({"KORDA_CloseSpecifiedCard", 8, "300001"}).json()));
+    writeFile(dir.filePath("Tavrin.state"), ::scenario::stateFile({{"STARTUP_MSG", 1}}));
     Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
     // Standard error goes into a pipe whose reader this test closes.
     int errors[2];
@@ -223,7 +223,7 @@ TEST(EndToEnd, ASignalClosesTheHintPopupThatWaitsForNobody)
     QTemporaryDir dir;
     const QString scenario = dir.filePath("scenario.json");
     const QString trace = dir.filePath("trace.jsonl");
-    writeFile(scenario, QByteArray::fromStdString(cardsAt({1, 3})));
+    writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 3}).json()));
     Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
     tavr.process.start(programPath(), {});
     ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));

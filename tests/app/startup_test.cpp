@@ -2,7 +2,7 @@
 // state file it reads, how the command line and the window position apply.
 #include "app/startup.h"
 #include "panel/ui.h"
-#include "support/card_scenarios.h"
+#include "support/state_file.h"
 #include "support/panel_harness.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@
 
 namespace {
 
-using card_scenarios::stateFile;
+using scenario::stateFile;
 
 const char kBuiltinStart[] = " searching cards  in LXI Chassis, IP address: 192.168.100.10\n"
                              "\nCard1 S/N 300001 found\nCard2 S/N 300002 found\nCard3 S/N 300003 found"

@@ -5,6 +5,7 @@
 #include "channels/channel_panel.h"
 #include "driver/sim/korda_sim.h"
 #include "panel/ui.h"
+#include "support/reports.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -19,38 +20,28 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// The status check's report of `status` (hex digits) from the line of `call`.
-std::string report(const std::string &call, const std::string &hex, const std::string &description)
+// The status check's report of `status` from the line of `call` in the channel operations.
+std::string report(const std::string &call, int status, const std::string &description)
 {
-    std::string text = "<ERROR 0x";
-    text += hex;
-    text += " in line ";
-    text += std::to_string(callbacksLine(call + "("));
-    text += " = ";
-    text += description;
-    text += ">\n";
-    return text;
+    return reports::errorReport(status, "src/channels/channel_callbacks.cpp", call + "(", description);
 }
 
-const char kUnknown77[] = "Unknown status 0x77";
-const char kLost[] = "Connection to the chassis lost";
-const char kStopSentence[] = "\nSFP should be terminated and re-launched with a valid chassis connection...";
+const std::string kUnknown77 = reports::unknownStatus(0x77);
+using reports::kLost;
 
 // A fault rule failing the first call of `call` on the card `serial`, sub-unit `sub`.
-std::string fault(const std::string &call, const std::string &serial, int sub, int status)
+scenario::Fault fault(const std::string &call, const std::string &serial, int sub, int status)
 {
-    return R"({"call": ")" + call + R"(", "serial": ")" + serial + R"(", "sub": )" + std::to_string(sub)
-        + R"(, "status": )" + std::to_string(status) + "}";
+    return {call, status, serial, sub};
 }
 
-Strings popupTexts(const PanelHarness &h)
+// The popups of driver errors with these texts, as ScriptedPopups::lines has them.
+Strings driverErrors(const Strings &texts, const std::string &sentence = {})
 {
-    Strings texts;
-    for (const ShownPopup &p : h.popups.shown) {
-        EXPECT_EQ(p.title, "ERROR KORDA");
-        texts.push_back(p.text);
-    }
-    return texts;
+    Strings lines;
+    for (const std::string &text : texts)
+        lines.push_back("message ERROR KORDA: " + text + sentence);
+    return lines;
 }
 
 struct OperatorCase {
@@ -71,7 +62,7 @@ void run(const OperatorCase &c, const std::string &scenario)
     h.clearTrace();
     const std::string before = h.messageBox();
     c.act(h);
-    EXPECT_EQ(added(h, before), c.lines);
+    EXPECT_EQ(h.added(before), c.lines);
     EXPECT_EQ(calls(h), c.calls);
     for (const QJsonObject &call : h.trace()) {
         if (call.contains("session")) {
@@ -88,42 +79,42 @@ TEST(ChannelOperations, EachCommitWritesItsLineAndReachesItsOwnCardAndSubUnit)
     const OperatorCase cases[] = {
         {"2.5 V typed on channel 9", {}, [](PanelHarness &h) { h.type(ctrl::VOLTAGE_CH_9, "2.5"); },
          "VOLTAGE_CH_9 - 2.500V --> 2.5000V   ch9\n",
-         {"KORDA_BattSetVoltage card=1 sub=3 volts=2.5 status=0", "KORDA_BattGetVoltage card=1 sub=3 status=0 out=2.5"}},
+         {"BattSetVoltage 1/3 2.5", "BattGetVoltage 1/3 -> 2.5"}},
         {"50 mA typed on channel 5", {}, [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_5, "50"); },
          "CURRENT_SINK_CH_5 - 50mA --> 50mA   ch5\n",
-         {"KORDA_BattSetCurrent card=3 sub=5 amps=0.05 status=0", "KORDA_BattGetCurrent card=3 sub=5 status=0 out=0.05"}},
+         {"BattSetCurrent 3/5 0.05", "BattGetCurrent 3/5 -> 0.05"}},
         {"1 mA on channel 37", {}, [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_37, "1"); },
          "CURRENT_SINK_CH_37 - 1mA --> 1mA   ch37\n",
-         {"KORDA_BattSetCurrent card=2 sub=1 amps=0.001 status=0", "KORDA_BattGetCurrent card=2 sub=1 status=0 out=0.001"}},
+         {"BattSetCurrent 2/1 0.001", "BattGetCurrent 2/1 -> 0.001"}},
         {"100 mA on channel 12", {}, [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_12, "100"); },
          "CURRENT_SINK_CH_12 - 100mA --> 100mA   ch12\n",
-         {"KORDA_BattSetCurrent card=1 sub=6 amps=0.1 status=0", "KORDA_BattGetCurrent card=1 sub=6 status=0 out=0.1"}},
+         {"BattSetCurrent 1/6 0.1", "BattGetCurrent 1/6 -> 0.1"}},
         {"back to 0 mA on channel 1", [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_1, "7"); },
          [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_1, "0"); }, "CURRENT_SINK_CH_1 - 0mA --> 0mA   ch1\n",
-         {"KORDA_BattSetCurrent card=3 sub=1 amps=0 status=0", "KORDA_BattGetCurrent card=3 sub=1 status=0 out=0"}},
+         {"BattSetCurrent 3/1 0", "BattGetCurrent 3/1 -> 0"}},
         {"arrow up on channel 7 (step 0.05)", {}, [](PanelHarness &h) { h.stepUp(ctrl::VOLTAGE_CH_7); },
          "VOLTAGE_CH_7 - 0.050V --> 0.0500V   ch7\n",
-         {"KORDA_BattSetVoltage card=1 sub=1 volts=0.05 status=0", "KORDA_BattGetVoltage card=1 sub=1 status=0 out=0.05"}},
+         {"BattSetVoltage 1/1 0.05", "BattGetVoltage 1/1 -> 0.05"}},
         {"arrow up on channel 42", {}, [](PanelHarness &h) { h.stepUp(ctrl::VOLTAGE_CH_42); },
          "VOLTAGE_CH_42 - 0.500V --> 0.5000V   ch42\n",
-         {"KORDA_BattSetVoltage card=2 sub=6 volts=0.5 status=0", "KORDA_BattGetVoltage card=2 sub=6 status=0 out=0.5"}},
+         {"BattSetVoltage 2/6 0.5", "BattGetVoltage 2/6 -> 0.5"}},
         {"channel 5 switched on at 0 V: enable first, then the voltage", {},
          [](PanelHarness &h) { h.press(ctrl::ENABLE_5); },
          "ENABLE_5 - 1    ch5\nVOLTAGE_CH_5 - 0.000V --> 0.0000V   ch5\n",
-         {"KORDA_BattSetEnable card=3 sub=5 state=1 status=0", "KORDA_BattSetVoltage card=3 sub=5 volts=0 status=0",
-          "KORDA_BattGetVoltage card=3 sub=5 status=0 out=0"}},
+         {"BattSetEnable 3/5 1", "BattSetVoltage 3/5 0",
+          "BattGetVoltage 3/5 -> 0"}},
         {"channel 42 switched on re-applies its setpoint",
          [](PanelHarness &h) { h.type(ctrl::VOLTAGE_CH_42, "6.25"); }, [](PanelHarness &h) { h.press(ctrl::ENABLE_42); },
          "ENABLE_42 - 1    ch42\nVOLTAGE_CH_42 - 6.250V --> 6.2500V   ch42\n",
-         {"KORDA_BattSetEnable card=2 sub=6 state=1 status=0", "KORDA_BattSetVoltage card=2 sub=6 volts=6.25 status=0",
-          "KORDA_BattGetVoltage card=2 sub=6 status=0 out=6.25"}},
+         {"BattSetEnable 2/6 1", "BattSetVoltage 2/6 6.25",
+          "BattGetVoltage 2/6 -> 6.25"}},
         {"\"5V\" typed on channel 9 is refused, not sent as 5 V", {},
          [](PanelHarness &h) { h.type(ctrl::VOLTAGE_CH_9, "5V"); }, "", {}},
         {"\"1e2\" typed on channel 5 is refused, not sent as 12 mA", {},
          [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_5, "1e2"); }, "", {}},
         {"channel 8 switched off: the enable only", [](PanelHarness &h) { h.press(ctrl::ENABLE_8); },
          [](PanelHarness &h) { h.press(ctrl::ENABLE_8); }, "ENABLE_8 - 0    ch8\n",
-         {"KORDA_BattSetEnable card=1 sub=2 state=0 status=0"}},
+         {"BattSetEnable 1/2 0"}},
     };
     for (const OperatorCase &c : cases)
         run(c, chassis());
@@ -174,7 +165,7 @@ TEST(ChannelOperations, ARenamedChannelEndsEveryLaterLineWithItsName)
     h.type(ctrl::CURRENT_SINK_CH_5, "20");
     h.press(ctrl::ENABLE_5);
     h.stepUp(ctrl::VOLTAGE_CH_4);
-    EXPECT_EQ(added(h, before), "VOLTAGE_CH_5 - 1.000V --> 1.0000V   chVBAT\n"
+    EXPECT_EQ(h.added(before), "VOLTAGE_CH_5 - 1.000V --> 1.0000V   chVBAT\n"
                                 "CURRENT_SINK_CH_5 - 20mA --> 20mA   chVBAT\n"
                                 "ENABLE_5 - 1    chVBAT\n"
                                 "VOLTAGE_CH_5 - 1.000V --> 1.0000V   chVBAT\n"
@@ -214,7 +205,7 @@ TEST(ChannelOperations, NamesLongerThanFifteenCharactersAreCutInTheLines)
         const std::string before = h.messageBox();
         h.type(ctrl::CURRENT_SINK_CH_5, "3");
         h.press(ctrl::ENABLE_5);
-        EXPECT_EQ(added(h, before), "CURRENT_SINK_CH_5 - 3mA --> 3mA   ch" + c.inLine + "\nENABLE_5 - 1    ch" + c.inLine
+        EXPECT_EQ(h.added(before), "CURRENT_SINK_CH_5 - 3mA --> 3mA   ch" + c.inLine + "\nENABLE_5 - 1    ch" + c.inLine
                                         + "\nVOLTAGE_CH_5 - 0.000V --> 0.0000V   ch" + c.inLine + "\n");
     }
 }
@@ -223,62 +214,62 @@ TEST(ChannelOperations, ADriverErrorLandsInsideTheLineAndTheOperationGoesOn)
 {
     struct Case {
         const char *what;
-        std::string faults;
+        std::vector<scenario::Fault> faults;
         std::function<void(PanelHarness &)> act;
         std::string lines;
         Strings calls;
         Strings popups;
     };
-    const std::string setV = report("KORDA_BattSetVoltage", "77", kUnknown77);
-    const std::string getV = report("KORDA_BattGetVoltage", "77", kUnknown77);
-    const std::string setI = report("KORDA_BattSetCurrent", "77", kUnknown77);
-    const std::string setE = report("KORDA_BattSetEnable", "77", kUnknown77);
-    const std::string getI = report("KORDA_BattGetCurrent", "77", kUnknown77);
+    const std::string setV = report("KORDA_BattSetVoltage", 0x77, kUnknown77);
+    const std::string getV = report("KORDA_BattGetVoltage", 0x77, kUnknown77);
+    const std::string setI = report("KORDA_BattSetCurrent", 0x77, kUnknown77);
+    const std::string setE = report("KORDA_BattSetEnable", 0x77, kUnknown77);
+    const std::string getI = report("KORDA_BattGetCurrent", 0x77, kUnknown77);
     const auto typeV9 = [](PanelHarness &h) { h.type(ctrl::VOLTAGE_CH_9, "2.5"); };
     const auto typeI5 = [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_5, "50"); };
-    const char explain[] = "KORDA_ErrorCodeToMessage status_in=119 status=0";
+    const char explain[] = "ErrorCodeToMessage size=200 status_in=119";
     const Case cases[] = {
         {"the set fails: the card keeps 0 V and the read-back says so",
-         "[" + fault("KORDA_BattSetVoltage", "300002", 3, 0x77) + "]", typeV9,
+         {fault("KORDA_BattSetVoltage", "300002", 3, 0x77)}, typeV9,
          "VOLTAGE_CH_9 - 2.500V" + setV + " --> 0.0000V   ch9\n",
-         {"KORDA_BattSetVoltage card=1 sub=3 volts=2.5 status=119", explain,
-          "KORDA_BattGetVoltage card=1 sub=3 status=0 out=0"},
+         {"BattSetVoltage 1/3 2.5 !119", explain,
+          "BattGetVoltage 1/3 -> 0"},
          {setV}},
-        {"the read-back fails", "[" + fault("KORDA_BattGetVoltage", "300002", 3, 0x77) + "]", typeV9,
+        {"the read-back fails", {fault("KORDA_BattGetVoltage", "300002", 3, 0x77)}, typeV9,
          "VOLTAGE_CH_9 - 2.500V" + getV + " --> (not read)   ch9\n",
-         {"KORDA_BattSetVoltage card=1 sub=3 volts=2.5 status=0", "KORDA_BattGetVoltage card=1 sub=3 status=119", explain},
+         {"BattSetVoltage 1/3 2.5", "BattGetVoltage 1/3 !119", explain},
          {getV}},
         {"both fail: two reports, two popups",
-         "[" + fault("KORDA_BattSetVoltage", "300002", 3, 0x77) + "," + fault("KORDA_BattGetVoltage", "300002", 3, 0x77) + "]",
+         {fault("KORDA_BattSetVoltage", "300002", 3, 0x77), fault("KORDA_BattGetVoltage", "300002", 3, 0x77)},
          typeV9, "VOLTAGE_CH_9 - 2.500V" + setV + getV + " --> (not read)   ch9\n",
-         {"KORDA_BattSetVoltage card=1 sub=3 volts=2.5 status=119", explain,
-          "KORDA_BattGetVoltage card=1 sub=3 status=119", explain},
+         {"BattSetVoltage 1/3 2.5 !119", explain,
+          "BattGetVoltage 1/3 !119", explain},
          {setV, getV}},
-        {"the sink set fails", "[" + fault("KORDA_BattSetCurrent", "300001", 5, 0x77) + "]", typeI5,
+        {"the sink set fails", {fault("KORDA_BattSetCurrent", "300001", 5, 0x77)}, typeI5,
          "CURRENT_SINK_CH_5 - 50mA" + setI + " --> 0mA   ch5\n",
-         {"KORDA_BattSetCurrent card=3 sub=5 amps=0.05 status=119", explain,
-          "KORDA_BattGetCurrent card=3 sub=5 status=0 out=0"},
+         {"BattSetCurrent 3/5 0.05 !119", explain,
+          "BattGetCurrent 3/5 -> 0"},
          {setI}},
-        {"the sink read-back fails", "[" + fault("KORDA_BattGetCurrent", "300001", 5, 0x77) + "]", typeI5,
+        {"the sink read-back fails", {fault("KORDA_BattGetCurrent", "300001", 5, 0x77)}, typeI5,
          "CURRENT_SINK_CH_5 - 50mA" + getI + " --> (not read)   ch5\n",
-         {"KORDA_BattSetCurrent card=3 sub=5 amps=0.05 status=0", "KORDA_BattGetCurrent card=3 sub=5 status=119", explain},
+         {"BattSetCurrent 3/5 0.05", "BattGetCurrent 3/5 !119", explain},
          {getI}},
         {"the enable fails: its line closes, then the voltage follows",
-         "[" + fault("KORDA_BattSetEnable", "300001", 5, 0x77) + "]", [](PanelHarness &h) { h.press(ctrl::ENABLE_5); },
+         {fault("KORDA_BattSetEnable", "300001", 5, 0x77)}, [](PanelHarness &h) { h.press(ctrl::ENABLE_5); },
          "ENABLE_5 - 1  " + setE + "  ch5\nVOLTAGE_CH_5 - 0.000V --> 0.0000V   ch5\n",
-         {"KORDA_BattSetEnable card=3 sub=5 state=1 status=119", explain,
-          "KORDA_BattSetVoltage card=3 sub=5 volts=0 status=0", "KORDA_BattGetVoltage card=3 sub=5 status=0 out=0"},
+         {"BattSetEnable 3/5 1 !119", explain,
+          "BattSetVoltage 3/5 0", "BattGetVoltage 3/5 -> 0"},
          {setE}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        PanelHarness h(chassis(c.faults));
+        PanelHarness h(chassis().faults(c.faults));
         ASSERT_TRUE(boot(h));
         const std::string before = h.messageBox();
         c.act(h);
-        EXPECT_EQ(added(h, before), c.lines);
+        EXPECT_EQ(h.added(before), c.lines);
         EXPECT_EQ(calls(h), c.calls);
-        EXPECT_EQ(popupTexts(h), c.popups);
+        EXPECT_EQ(h.popups.lines(), driverErrors(c.popups));
         EXPECT_EQ(h.app.stopSFPdueToFail, 0);
         // The panel goes on: the next commit on the same channel works.
         h.clearTrace();
@@ -291,47 +282,44 @@ TEST(ChannelOperations, ALostConnectionFinishesTheOperationThenNothingMoreIsSent
 {
     struct Case {
         const char *what;
-        std::string faults;
+        std::vector<scenario::Fault> faults;
         std::function<void(PanelHarness &)> act;
         std::string lines;
         Strings calls;
         Strings reports; // each popup shows its report and the sentence
     };
-    const std::string setV = report("KORDA_BattSetVoltage", "1010", kLost);
-    const std::string setI = report("KORDA_BattSetCurrent", "1010", kLost);
-    const std::string getI = report("KORDA_BattGetCurrent", "1010", kLost);
-    const std::string setE = report("KORDA_BattSetEnable", "1010", kLost);
-    const char explain[] = "KORDA_ErrorCodeToMessage status_in=4112 status=0";
+    const std::string setV = report("KORDA_BattSetVoltage", 4112, kLost);
+    const std::string setI = report("KORDA_BattSetCurrent", 4112, kLost);
+    const std::string getI = report("KORDA_BattGetCurrent", 4112, kLost);
+    const std::string setE = report("KORDA_BattSetEnable", 4112, kLost);
+    const char explain[] = "ErrorCodeToMessage size=200 status_in=4112";
     const Case cases[] = {
         {"from the voltage set: the read-back is still made",
-         "[" + fault("KORDA_BattSetVoltage", "300002", 3, 4112) + "]", [](PanelHarness &h) { h.type(ctrl::VOLTAGE_CH_9, "2.5"); },
+         {fault("KORDA_BattSetVoltage", "300002", 3, 4112)}, [](PanelHarness &h) { h.type(ctrl::VOLTAGE_CH_9, "2.5"); },
          "VOLTAGE_CH_9 - 2.500V" + setV + " --> 0.0000V   ch9\n",
-         {"KORDA_BattSetVoltage card=1 sub=3 volts=2.5 status=4112", explain,
-          "KORDA_BattGetVoltage card=1 sub=3 status=0 out=0"},
+         {"BattSetVoltage 1/3 2.5 !4112", explain,
+          "BattGetVoltage 1/3 -> 0"},
          {setV}},
         {"from the sink set and its read-back: reported twice",
-         "[" + fault("KORDA_BattSetCurrent", "300001", 5, 4112) + "," + fault("KORDA_BattGetCurrent", "300001", 5, 4112) + "]",
+         {fault("KORDA_BattSetCurrent", "300001", 5, 4112), fault("KORDA_BattGetCurrent", "300001", 5, 4112)},
          [](PanelHarness &h) { h.type(ctrl::CURRENT_SINK_CH_5, "50"); },
          "CURRENT_SINK_CH_5 - 50mA" + setI + getI + " --> (not read)   ch5\n",
-         {"KORDA_BattSetCurrent card=3 sub=5 amps=0.05 status=4112", explain, "KORDA_BattGetCurrent card=3 sub=5 status=4112",
+         {"BattSetCurrent 3/5 0.05 !4112", explain, "BattGetCurrent 3/5 !4112",
           explain},
          {setI, getI}},
         {"from the enable: the voltage operation does nothing",
-         "[" + fault("KORDA_BattSetEnable", "300007", 6, 4112) + "]", [](PanelHarness &h) { h.press(ctrl::ENABLE_42); },
-         "ENABLE_42 - 1  " + setE + "  ch42\n", {"KORDA_BattSetEnable card=2 sub=6 state=1 status=4112", explain}, {setE}},
+         {fault("KORDA_BattSetEnable", "300007", 6, 4112)}, [](PanelHarness &h) { h.press(ctrl::ENABLE_42); },
+         "ENABLE_42 - 1  " + setE + "  ch42\n", {"BattSetEnable 2/6 1 !4112", explain}, {setE}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        PanelHarness h(chassis(c.faults));
+        PanelHarness h(chassis().faults(c.faults));
         ASSERT_TRUE(boot(h));
         const std::string before = h.messageBox();
         c.act(h);
-        EXPECT_EQ(added(h, before), c.lines);
+        EXPECT_EQ(h.added(before), c.lines);
         EXPECT_EQ(calls(h), c.calls);
-        Strings popups;
-        for (const std::string &r : c.reports)
-            popups.push_back(r + kStopSentence);
-        EXPECT_EQ(popupTexts(h), popups);
+        EXPECT_EQ(h.popups.lines(), driverErrors(c.reports, reports::kRelaunch));
         EXPECT_EQ(h.app.stopSFPdueToFail, 1);
         EXPECT_FALSE(ui::isTimerEnabled(h.panel(), ctrl::TIMER));
 
@@ -373,9 +361,9 @@ TEST(ChannelOperations, AnEnableWhoseVoltageIsDimmedRefusesAndEmptiesTheBox)
     // The channel beside it, recalled at 0 V, switches on and gets 0 V.
     h.press(ctrl::ENABLE_4);
     EXPECT_EQ(h.messageBox(), "ENABLE_4 - 1    ch4\nVOLTAGE_CH_4 - 0.000V --> 0.0000V   ch4\n");
-    EXPECT_EQ(calls(h), (Strings{"KORDA_BattSetEnable card=3 sub=4 state=1 status=0",
-                                 "KORDA_BattSetVoltage card=3 sub=4 volts=0 status=0",
-                                 "KORDA_BattGetVoltage card=3 sub=4 status=0 out=0"}));
+    EXPECT_EQ(calls(h), (Strings{"BattSetEnable 3/4 1",
+                                 "BattSetVoltage 3/4 0",
+                                 "BattGetVoltage 3/4 -> 0"}));
 }
 
 TEST(ChannelOperations, ACommitOnAPositionWithoutACardSendsNothing)
@@ -392,7 +380,7 @@ TEST(ChannelOperations, ACommitOnAPositionWithoutACardSendsNothing)
     h.press(ctrl::ENABLE_36);
     h.press(ctrl::ENABLE_36);
     h.stepUp(ctrl::VOLTAGE_CH_24);
-    EXPECT_EQ(added(h, before), "VOLTAGE_CH_13 - 2.500V --> not sent (no card)   ch\n"
+    EXPECT_EQ(h.added(before), "VOLTAGE_CH_13 - 2.500V --> not sent (no card)   ch\n"
                                 "CURRENT_SINK_CH_20 - 50mA --> not sent (no card)   ch\n"
                                 "ENABLE_36 - 1  --> not sent (no card)  ch\n"
                                 "VOLTAGE_CH_36 - 0.000V --> not sent (no card)   ch\n"
@@ -423,11 +411,11 @@ TEST(ChannelOperations, OnlyACommitActsAndProgramCallsIgnoreTheDimming)
     // The group operations call the callbacks on dimmed controls: they act all the same.
     ctrl_voltage_source(h.panel(), ctrl::VOLTAGE_CH_9, ui::kCommit, &h.app, 0, 0);
     ctrl_current_sink(h.panel(), ctrl::CURRENT_SINK_CH_9, ui::kCommit, &h.app, 0, 0);
-    EXPECT_EQ(added(h, before), "VOLTAGE_CH_9 - 4.000V --> 4.0000V   ch9\nCURRENT_SINK_CH_9 - 12mA --> 12mA   ch9\n");
-    EXPECT_EQ(calls(h), (Strings{"KORDA_BattSetVoltage card=1 sub=3 volts=4 status=0",
-                                 "KORDA_BattGetVoltage card=1 sub=3 status=0 out=4",
-                                 "KORDA_BattSetCurrent card=1 sub=3 amps=0.012 status=0",
-                                 "KORDA_BattGetCurrent card=1 sub=3 status=0 out=0.012"}));
+    EXPECT_EQ(h.added(before), "VOLTAGE_CH_9 - 4.000V --> 4.0000V   ch9\nCURRENT_SINK_CH_9 - 12mA --> 12mA   ch9\n");
+    EXPECT_EQ(calls(h), (Strings{"BattSetVoltage 1/3 4",
+                                 "BattGetVoltage 1/3 -> 4",
+                                 "BattSetCurrent 1/3 0.012",
+                                 "BattGetCurrent 1/3 -> 0.012"}));
 }
 
 // PageUp, PageDown and the wheel with Ctrl or Shift move a focused voltage by

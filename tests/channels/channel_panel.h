@@ -3,9 +3,9 @@
 // position's, and every voltage recalled at 0 V so that nothing starts dimmed.
 #pragma once
 
-#include "support/card_scenarios.h"
-
 #include "support/panel_harness.h"
+#include "support/scenario.h"
+#include "support/state_file.h"
 
 #include <QJsonObject>
 #include <string>
@@ -19,11 +19,9 @@ inline constexpr int kCardOfPosition1 = 3;
 inline constexpr int kCardOfPosition2 = 1;
 inline constexpr int kCardOfPosition7 = 2;
 
-// The scenario, with `faults` as its fault rules (a JSON array).
-std::string chassis(const std::string &faults = "[]");
+inline scenario::Chassis chassis() { return scenario::Chassis::withSerials({"300002", "300007", "300001"}); }
 
-// A panel state file holding values in slot 0.
-using card_scenarios::stateFile;
+using scenario::stateFile;
 
 // All 42 voltages at 0 V, overlaid with `recalled`.
 QJsonObject idleSettings(const QJsonObject &recalled = {});
@@ -32,15 +30,7 @@ QJsonObject idleSettings(const QJsonObject &recalled = {});
 // the trace cleared. Returns false when the start failed.
 bool boot(PanelHarness &h, const QJsonObject &recalled = {});
 
-// The driver calls since the last clearTrace(), one text each:
-// "KORDA_BattSetVoltage card=3 sub=3 volts=2.5 status=0", with "out=..." for
-// what a successful call returned.
-std::vector<std::string> calls(const PanelHarness &h);
-
-// The line of channel_callbacks.cpp that holds `text` (exactly one must).
-int callbacksLine(const std::string &text);
-
-// What the message box gained since it held `before` (which must still be its start).
-std::string added(const PanelHarness &h, const std::string &before);
+// The driver calls since the last clearTrace(), the description look-ups included.
+inline std::vector<std::string> calls(const PanelHarness &h) { return h.calls(trace::Lookups::Kept); }
 
 } // namespace channel_panel

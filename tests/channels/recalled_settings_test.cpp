@@ -18,14 +18,13 @@ std::set<std::string> dimmedChannelControls(const PanelHarness &h)
 {
     std::set<std::string> dimmed;
     for (int n = 1; n <= 42; ++n) {
-        const int v = ctrl::VOLTAGE_CH_1 + 27 * ((n - 1) / 6) + (n - 1) % 6;
-        if (h.dimmed(v))
+        if (h.dimmed(controls::voltageOf(n)))
             dimmed.insert(constant("VOLTAGE_CH_", n));
-        if (h.dimmed(v + 6))
+        if (h.dimmed(controls::sinkOf(n)))
             dimmed.insert(constant("CURRENT_SINK_CH_", n));
-        if (h.dimmed(v + 12))
+        if (h.dimmed(controls::nameOf(n)))
             dimmed.insert(constant("strCh_", n));
-        if (h.dimmed(v + 18))
+        if (h.dimmed(controls::enableOf(n)))
             dimmed.insert(constant("ENABLE_", n));
     }
     return dimmed;
@@ -52,7 +51,7 @@ TEST(RecalledSettings, AFirstStartDimsTheVoltagesOfFoundCardsOnly)
     const Case cases[] = {
         {"built-in chassis: all seven positions", {}, voltagesOf({1, 2, 3, 4, 5, 6, 7})},
         {"cards at positions 1, 2 and 7", chassis(), voltagesOf({1, 2, 7})},
-        {"no chassis answers: nothing found", R"({"chassis": []})", {}},
+        {"no chassis answers: nothing found", scenario::noChassis(), {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

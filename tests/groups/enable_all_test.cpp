@@ -1,6 +1,7 @@
 // "Enable All 42 Channels !": the warning, the answers that cancel, and which
 // channels are switched on, in which order.
-#include "support/card_scenarios.h"
+#include "support/scenario.h"
+#include "support/state_file.h"
 #include "support/panel_harness.h"
 
 #include "panel/ui.h"
@@ -13,9 +14,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-using card_scenarios::cardCalls;
-using card_scenarios::cardsAt;
-using card_scenarios::fault;
+using scenario::Chassis;
 
 namespace {
 
@@ -27,7 +26,7 @@ std::vector<int> enableValues(const PanelHarness &h)
 {
     std::vector<int> values;
     for (int n = 1; n <= 42; ++n)
-        values.push_back(h.intValue(ctrl::ENABLE_1 + 27 * ((n - 1) / 6) + (n - 1) % 6));
+        values.push_back(h.intValue(controls::enableOf(n)));
     return values;
 }
 
@@ -41,7 +40,7 @@ void switchedOn(int n, int card, std::string &lines, std::vector<std::string> &c
     const std::string at = std::to_string(card) + "/" + std::to_string((n - 1) % 6 + 1);
     calls.push_back("BattSetEnable " + at + " 1");
     calls.push_back("BattSetVoltage " + at + " 1");
-    calls.push_back("BattGetVoltage " + at);
+    calls.push_back("BattGetVoltage " + at + " -> 1");
 }
 
 } // namespace
@@ -98,7 +97,7 @@ TEST(EnableAll, TheRealConfirmationDialog)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        PanelHarness h(cardsAt({2}));
+        PanelHarness h(Chassis::at({2}));
         ASSERT_EQ(h.start(), 0);
         h.press(ctrl::RE_ENABLE_ALL);
         ui::setPopupPresenter(nullptr);
@@ -136,7 +135,7 @@ TEST(EnableAll, TheRealConfirmationDialog)
 
 TEST(EnableAll, YesSwitchesOnEveryChannelOfTheFoundCardsOnlyInOrder)
 {
-    PanelHarness h(cardsAt({2, 5}));
+    PanelHarness h(Chassis::at({2, 5}));
     ASSERT_EQ(h.start(), 0);
     h.press(ctrl::RE_ENABLE_ALL);
     h.press(ctrl::ENABLE_8); // already on: switched on again all the same
@@ -153,7 +152,7 @@ TEST(EnableAll, YesSwitchesOnEveryChannelOfTheFoundCardsOnlyInOrder)
     for (int n = 25; n <= 30; ++n)
         switchedOn(n, h.app.card(5).Card, lines, calls);
     EXPECT_EQ(h.messageBox(), before + lines) << "no line of its own";
-    EXPECT_EQ(cardCalls(h.trace()), calls);
+    EXPECT_EQ(h.calls(), calls);
     std::vector<int> expected(42, 0);
     for (int n : {7, 8, 9, 10, 11, 12, 25, 26, 27, 28, 29, 30})
         expected[n - 1] = 1;
@@ -165,7 +164,7 @@ TEST(EnableAll, RefusedOrIdleCasesSwitchNothingOn)
     // Right after a reset every voltage is dimmed: each enable operation
     // refuses, the switches end off and the box is left empty.
     {
-        PanelHarness h(cardsAt({1, 3}));
+        PanelHarness h(Chassis::at({1, 3}));
         ASSERT_EQ(h.start(), 0);
         h.press(ctrl::RE_ENABLE_ALL);
         h.press(ctrl::RESET);
@@ -178,7 +177,7 @@ TEST(EnableAll, RefusedOrIdleCasesSwitchNothingOn)
     }
     // No card found: the warning still comes; "yes" touches no switch.
     {
-        PanelHarness h(cardsAt({}));
+        PanelHarness h(Chassis::at({}));
         ASSERT_EQ(h.start(), 0);
         h.clearTrace();
         const std::string before = h.messageBox();
@@ -193,7 +192,7 @@ TEST(EnableAll, RefusedOrIdleCasesSwitchNothingOn)
 
 TEST(EnableAll, ALostConnectionStopsTheTrafficButNotTheSwitchesOfThatCard)
 {
-    PanelHarness h(cardsAt({1, 3}, {fault("KORDA_BattSetEnable", 4112, "300001", 2)}));
+    PanelHarness h(Chassis::at({1, 3}).fault({"KORDA_BattSetEnable", 4112, "300001", 2}));
     ASSERT_EQ(h.start(), 0);
     h.press(ctrl::RE_ENABLE_ALL);
     h.clearTrace();
@@ -203,8 +202,8 @@ TEST(EnableAll, ALostConnectionStopsTheTrafficButNotTheSwitchesOfThatCard)
 
     const std::string c = std::to_string(h.app.card(1).Card);
     const std::vector<std::string> expected = {"BattSetEnable " + c + "/1 1", "BattSetVoltage " + c + "/1 1",
-                                               "BattGetVoltage " + c + "/1", "BattSetEnable " + c + "/2 1 !4112"};
-    EXPECT_EQ(cardCalls(h.trace()), expected);
+                                               "BattGetVoltage " + c + "/1 -> 1", "BattSetEnable " + c + "/2 1 !4112"};
+    EXPECT_EQ(h.calls(), expected);
     std::vector<int> values(42, 0);
     for (int n = 1; n <= 6; ++n)
         values[n - 1] = 1; // set on the panel before each (idle) enable operation

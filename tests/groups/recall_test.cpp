@@ -3,16 +3,19 @@
 // lines, and the release of the buttons.
 #include "driver/sim/korda_sim.h"
 #include "panel/ui.h"
-#include "support/interlock_scenarios.h"
 #include "support/panel_harness.h"
+#include "support/reports.h"
+#include "support/state_file.h"
 
 #include <QJsonObject>
 #include <gtest/gtest.h>
-#include <regex>
 
-using scenarios::calls;
-using scenarios::chassis;
-using scenarios::stateFile;
+using controls::enableOf;
+using controls::sinkOf;
+using controls::voltageOf;
+using reports::withoutLine;
+using scenario::Chassis;
+using scenario::stateFile;
 
 namespace {
 
@@ -20,14 +23,6 @@ const char kCurrentStart[] = "re-call Current values...\n";
 const char kVoltageStart[] = "re-call Voltage values...\n";
 const char kDone[] = "done\n";
 
-int enableOf(int n) { return ctrl::ENABLE_1 + 27 * ((n - 1) / 6) + (n - 1) % 6; }
-int voltageOf(int n) { return ctrl::VOLTAGE_CH_1 + 27 * ((n - 1) / 6) + (n - 1) % 6; }
-int sinkOf(int n) { return voltageOf(n) + 6; }
-
-std::string withoutLine(const std::string &report)
-{
-    return std::regex_replace(report, std::regex("in line [0-9]+ ="), "in line # =");
-}
 
 // The line of a current operation whose card reads back what was set.
 std::string sinkLine(int n, int milliamps)
@@ -58,7 +53,7 @@ std::vector<int> channelsOf(std::initializer_list<int> positions)
 
 TEST(Recall, CurrentReSendsTheSinkSetpointsOfTheFoundCardsInChannelOrder)
 {
-    PanelHarness h(chassis({"300003", "300001"}));
+    PanelHarness h(Chassis::withSerials({"300003", "300001"}));
     h.writeFile("Tavrin.state", stateFile({{"CURRENT_SINK_CH_2", 40},
                                            {"CURRENT_SINK_CH_15", 7},
                                            {"CURRENT_SINK_CH_18", 100},
@@ -79,12 +74,12 @@ TEST(Recall, CurrentReSendsTheSinkSetpointsOfTheFoundCardsInChannelOrder)
         for (const int n : channelsOf({1, 3})) {
             const int mA = milliamps.count(n) ? milliamps.at(n) : 0;
             lines += sinkLine(n, mA);
-            expected.push_back("KORDA_BattSetCurrent " + sub(h, n) + " " +
-                               QString::number(mA / 1000.0, 'g', 15).toStdString());
-            expected.push_back("KORDA_BattGetCurrent " + sub(h, n));
+            const std::string amps = trace::number(mA / 1000.0);
+            expected.push_back("BattSetCurrent " + sub(h, n) + " " + amps);
+            expected.push_back("BattGetCurrent " + sub(h, n) + " -> " + amps);
         }
         EXPECT_EQ(h.messageBox(), before + lines + kDone);
-        EXPECT_EQ(calls(h), expected);
+        EXPECT_EQ(h.calls(), expected);
         for (const int n : channelsOf({1, 3}))
             EXPECT_FALSE(h.dimmed(sinkOf(n))) << "channel " << n;
         EXPECT_EQ(h.intValue(ctrl::RE_CALL_CUURENT_ALL), 0) << "the button is released";
@@ -97,7 +92,7 @@ TEST(Recall, CurrentReSendsTheSinkSetpointsOfTheFoundCardsInChannelOrder)
 
 TEST(Recall, VoltageMakesTheFoundChannelsOperableWithoutSendingAndSwitchingOnAppliesTheVoltage)
 {
-    PanelHarness h(chassis({"300001", "300003"}));
+    PanelHarness h(Chassis::withSerials({"300001", "300003"}));
     h.writeFile("Tavrin.state", stateFile({{"ENABLE_3", 1}, {"VOLTAGE_CH_14", 2.5}}));
     ASSERT_EQ(h.start(), 0);
     ASSERT_TRUE(h.dimmed(enableOf(3)));
@@ -109,7 +104,7 @@ TEST(Recall, VoltageMakesTheFoundChannelsOperableWithoutSendingAndSwitchingOnApp
     h.clearTrace();
     h.press(ctrl::RE_ENABLE_ALL);
     EXPECT_EQ(h.messageBox(), before + kVoltageStart + kDone);
-    EXPECT_TRUE(calls(h).empty());
+    EXPECT_TRUE(h.calls().empty());
     EXPECT_FALSE(h.dimmed(enableOf(3)));
     EXPECT_EQ(h.intValue(enableOf(3)), 1);
     EXPECT_EQ(korda_sim::cardState("300001")->subs[2].enable, 0);
@@ -122,7 +117,7 @@ TEST(Recall, VoltageMakesTheFoundChannelsOperableWithoutSendingAndSwitchingOnApp
     h.clearTrace();
     h.press(ctrl::RE_ENABLE_ALL);
     EXPECT_EQ(h.messageBox(), before + kVoltageStart + kDone);
-    EXPECT_TRUE(calls(h).empty()) << "no voltage is sent";
+    EXPECT_TRUE(h.calls().empty()) << "no voltage is sent";
     for (int n = 1; n <= 42; ++n) {
         SCOPED_TRACE(testing::Message() << "channel " << n);
         const bool found = n <= 6 || (n >= 13 && n <= 18);
@@ -137,9 +132,9 @@ TEST(Recall, VoltageMakesTheFoundChannelsOperableWithoutSendingAndSwitchingOnApp
     before = h.messageBox();
     h.clearTrace();
     h.press(enableOf(14));
-    EXPECT_EQ(calls(h), (std::vector<std::string>{"KORDA_BattSetEnable " + sub(h, 14) + " 1",
-                                                  "KORDA_BattSetVoltage " + sub(h, 14) + " 2.5",
-                                                  "KORDA_BattGetVoltage " + sub(h, 14)}));
+    EXPECT_EQ(h.calls(), (std::vector<std::string>{"BattSetEnable " + sub(h, 14) + " 1",
+                                                  "BattSetVoltage " + sub(h, 14) + " 2.5",
+                                                  "BattGetVoltage " + sub(h, 14) + " -> 2.5"}));
     EXPECT_EQ(h.messageBox(), before + "ENABLE_14 - 1    ch14\nVOLTAGE_CH_14 - 2.500V --> 2.5000V   ch14\n");
     EXPECT_EQ(h.intValue(enableOf(14)), 1);
 }
@@ -149,19 +144,19 @@ TEST(Recall, WithoutAFoundCardBothButtonsOnlyWriteTheirLines)
     struct Case {
         const char *name;
         std::vector<std::string> cards;
-        std::string faults;
+        std::vector<scenario::Fault> faults;
         bool tickFirst;
     };
     const Case cases[] = {
-        {"no card found", {}, "", false},
+        {"no card found", {}, {}, false},
         {"connection lost in the poll",
          {"300001"},
-         R"({"call": "KORDA_BattReadInterlockState", "serial": "300001", "status": 4112})",
+         {{"KORDA_BattReadInterlockState", 4112, "300001"}},
          true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        PanelHarness h(chassis(c.cards, c.faults));
+        PanelHarness h(Chassis::withSerials(c.cards).faults(c.faults));
         h.writeFile("Tavrin.state", stateFile({{"CURRENT_SINK_CH_1", 5}}));
         ASSERT_EQ(h.start(), 0);
         if (c.tickFirst) {
@@ -182,7 +177,7 @@ TEST(Recall, WithoutAFoundCardBothButtonsOnlyWriteTheirLines)
         h.press(ctrl::RE_CALL_CUURENT_ALL);
         h.press(ctrl::RE_ENABLE_ALL);
         EXPECT_EQ(h.messageBox(), before + kCurrentStart + kDone + kVoltageStart + kDone);
-        EXPECT_TRUE(calls(h).empty());
+        EXPECT_TRUE(h.calls().empty());
         std::vector<bool> dimmedAfter;
         for (int n = 1; n <= 42; ++n)
             for (const int id : {voltageOf(n), sinkOf(n), enableOf(n)})
@@ -195,8 +190,7 @@ TEST(Recall, WithoutAFoundCardBothButtonsOnlyWriteTheirLines)
 
 TEST(Recall, ALostConnectionDuringTheCurrentsEndsTheSendingButNotTheButton)
 {
-    PanelHarness h(chassis({"300001", "300002"},
-                           R"({"call": "KORDA_BattSetCurrent", "serial": "300001", "sub": 3, "status": 4112})"));
+    PanelHarness h(Chassis::withSerials({"300001", "300002"}).fault({"KORDA_BattSetCurrent", 4112, "300001", 3}));
     QJsonObject recalled;
     for (int n = 1; n <= 12; ++n)
         recalled.insert(QString("CURRENT_SINK_CH_%1").arg(n), 10);
@@ -209,10 +203,10 @@ TEST(Recall, ALostConnectionDuringTheCurrentsEndsTheSendingButNotTheButton)
     h.clearTrace();
 
     h.press(ctrl::RE_CALL_CUURENT_ALL);
-    EXPECT_EQ(calls(h), (std::vector<std::string>{
-                            "KORDA_BattSetCurrent 1/1 0.01", "KORDA_BattGetCurrent 1/1",
-                            "KORDA_BattSetCurrent 1/2 0.01", "KORDA_BattGetCurrent 1/2",
-                            "KORDA_BattSetCurrent 1/3 0.01 -> 4112", "KORDA_BattGetCurrent 1/3"}))
+    EXPECT_EQ(h.calls(), (std::vector<std::string>{
+                            "BattSetCurrent 1/1 0.01", "BattGetCurrent 1/1 -> 0.01",
+                            "BattSetCurrent 1/2 0.01", "BattGetCurrent 1/2 -> 0.01",
+                            "BattSetCurrent 1/3 0.01 !4112", "BattGetCurrent 1/3 -> 0"}))
         << "the read-back of the failed set is still made; then nothing, not even a poll";
     EXPECT_EQ(withoutLine(h.messageBox()),
               before + kCurrentStart + sinkLine(1, 10) + sinkLine(2, 10) +

@@ -3,41 +3,26 @@
 // and how it leaves the poll alone.
 #include "driver/sim/korda_sim.h"
 #include "panel/ui.h"
-#include "support/interlock_scenarios.h"
 #include "support/panel_harness.h"
+#include "support/reports.h"
 
 #include <gtest/gtest.h>
-#include <regex>
 
-using scenarios::calls;
-using scenarios::chassis;
+using controls::enableOf;
+using controls::sinkOf;
+using controls::voltageOf;
+using reports::interlockLine;
+using reports::withoutLine;
+using scenario::Chassis;
 
 namespace {
 
 const char kReset[] = "\nR E S E T";
 const char kDone[] = "...done\n";
 
-int enableOf(int n) { return ctrl::ENABLE_1 + 27 * ((n - 1) / 6) + (n - 1) % 6; }
-int voltageOf(int n) { return ctrl::VOLTAGE_CH_1 + 27 * ((n - 1) / 6) + (n - 1) % 6; }
-int sinkOf(int n) { return voltageOf(n) + 6; }
-int lamp(const PanelHarness &h, int position) { return h.intValue(ctrl::INTERLOCK_1 + 2 * (position - 1)); }
-
-std::string withoutLine(const std::string &report)
-{
-    return std::regex_replace(report, std::regex("in line [0-9]+ ="), "in line # =");
-}
-
 std::string clearOf(const PanelHarness &h, int position)
 {
-    return std::string("KORDA_ClearCard ") += std::to_string(h.app.card(position).Card);
-}
-
-std::string interlockLine(int position)
-{
-    std::string text = "Interlock Card";
-    text += std::to_string(position);
-    text += " active (press RESET to resume)\n";
-    return text;
+    return std::string("ClearCard ") += std::to_string(h.app.card(position).Card);
 }
 
 } // namespace
@@ -55,7 +40,7 @@ TEST(Reset, SwitchesEveryOutputOffDimsEverySetpointAndClearsTheFoundCardsInOrder
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        PanelHarness h(chassis(c.cards));
+        PanelHarness h(Chassis::withSerials(c.cards));
         ASSERT_EQ(h.start(), 0);
         h.enterEventLoop();
         // Outputs on, on found and missing positions; a sink current set.
@@ -74,7 +59,7 @@ TEST(Reset, SwitchesEveryOutputOffDimsEverySetpointAndClearsTheFoundCardsInOrder
         std::vector<std::string> expected;
         for (const int k : c.cleared)
             expected.push_back(clearOf(h, k));
-        EXPECT_EQ(calls(h), expected);
+        EXPECT_EQ(h.calls(), expected);
         for (int n = 1; n <= 42; ++n) {
             SCOPED_TRACE(testing::Message() << "channel " << n);
             EXPECT_EQ(h.intValue(enableOf(n)), 0);
@@ -98,7 +83,7 @@ TEST(Reset, SwitchesEveryOutputOffDimsEverySetpointAndClearsTheFoundCardsInOrder
         h.clearTrace();
         h.press(ctrl::RESET);
         EXPECT_EQ(h.messageBox(), before + kReset + kDone + kReset + kDone);
-        EXPECT_EQ(calls(h), expected);
+        EXPECT_EQ(h.calls(), expected);
         EXPECT_EQ(h.intValue(enableOf(2)), 0);
         EXPECT_TRUE(h.dimmed(voltageOf(2)));
     }
@@ -112,22 +97,19 @@ TEST(Reset, AFailedClearIsReportedInsideItsLinesAndALostConnectionSkipsTheRest)
         std::string report;
     };
     const Case cases[] = {
-        {8, {"KORDA_ClearCard 1 -> 8", "KORDA_ClearCard 2"}, "<ERROR 0x8 in line # = Unknown status 0x8>\n"},
-        {4112, {"KORDA_ClearCard 1 -> 4112"}, "<ERROR 0x1010 in line # = Connection to the chassis lost>\n"},
+        {8, {"ClearCard 1 !8", "ClearCard 2"}, "<ERROR 0x8 in line # = Unknown status 0x8>\n"},
+        {4112, {"ClearCard 1 !4112"}, "<ERROR 0x1010 in line # = Connection to the chassis lost>\n"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.status);
-        std::string fault = R"({"call": "KORDA_ClearCard", "serial": "300001", "status": )";
-        fault += std::to_string(c.status);
-        fault += "}";
-        PanelHarness h(chassis({"300001", "300004"}, fault));
+        PanelHarness h(Chassis::withSerials({"300001", "300004"}).fault({"KORDA_ClearCard", c.status, "300001"}));
         ASSERT_EQ(h.start(), 0);
         ASSERT_EQ(h.app.card(1).Card, 1);
         ASSERT_EQ(h.app.card(4).Card, 2);
         const std::string before = h.messageBox();
         h.clearTrace();
         h.press(ctrl::RESET);
-        EXPECT_EQ(calls(h), c.calls);
+        EXPECT_EQ(h.calls(), c.calls);
         EXPECT_EQ(withoutLine(h.messageBox()), before + kReset + c.report + kDone);
         ASSERT_EQ(h.popups.shown.size(), 1u);
         EXPECT_EQ(h.popups.shown[0].title, "ERROR KORDA");
@@ -137,8 +119,7 @@ TEST(Reset, AFailedClearIsReportedInsideItsLinesAndALostConnectionSkipsTheRest)
 
 TEST(Reset, DoesNothingOnceTheChassisConnectionIsLost)
 {
-    PanelHarness h(chassis({"300001", "300002"},
-                           R"({"call": "KORDA_BattReadInterlockState", "serial": "300002", "status": 4112})"));
+    PanelHarness h(Chassis::withSerials({"300001", "300002"}).fault({"KORDA_BattReadInterlockState", 4112, "300002"}));
     ASSERT_EQ(h.start(), 0);
     h.enterEventLoop();
     h.press(ctrl::STARTUP_MSG);
@@ -152,7 +133,7 @@ TEST(Reset, DoesNothingOnceTheChassisConnectionIsLost)
 
     h.press(ctrl::RESET);
     EXPECT_EQ(h.messageBox(), before);
-    EXPECT_TRUE(calls(h).empty());
+    EXPECT_TRUE(h.calls().empty());
     EXPECT_EQ(h.popups.shown.size(), popups);
     EXPECT_EQ(h.intValue(enableOf(13)), 1);
     EXPECT_FALSE(h.dimmed(voltageOf(13)));
@@ -165,7 +146,7 @@ TEST(Reset, LeavesThePollAsItIs)
     // is back: after a reset its lamp blinks again and its lines stop.
     {
         SCOPED_TRACE("link restored");
-        PanelHarness h(chassis({"300001", "300002"}, "", R"({"serial": "300002", "from_read": 1, "reads": 3})"));
+        PanelHarness h(Chassis::withSerials({"300001", "300002"}).interlock({"300002", 1, 3}));
         ASSERT_EQ(h.start(), 0);
         h.enterEventLoop();
         h.press(ctrl::STARTUP_MSG);
@@ -173,20 +154,20 @@ TEST(Reset, LeavesThePollAsItIs)
         for (int t = 0; t < 3; ++t)
             h.tick();
         EXPECT_EQ(h.messageBox(), before + interlockLine(2) + interlockLine(2) + interlockLine(2));
-        EXPECT_EQ(lamp(h, 2), 0);
+        EXPECT_EQ(h.lamp(2), 0);
         h.press(ctrl::RESET);
         const std::string afterReset = h.messageBox();
         EXPECT_EQ(afterReset, before + interlockLine(2) + interlockLine(2) + interlockLine(2) + kReset + kDone);
-        EXPECT_EQ(lamp(h, 2), 0) << "reset does not touch the lamps";
+        EXPECT_EQ(h.lamp(2), 0) << "reset does not touch the lamps";
         for (const int expected : {1, 0, 1}) {
             h.tick();
-            EXPECT_EQ(lamp(h, 2), expected);
+            EXPECT_EQ(h.lamp(2), expected);
         }
         EXPECT_EQ(h.messageBox(), afterReset);
     }
     {
         SCOPED_TRACE("interlock still active");
-        PanelHarness h(chassis({"300001", "300002"}, "", R"({"serial": "300002"})"));
+        PanelHarness h(Chassis::withSerials({"300001", "300002"}).interlock({"300002"}));
         ASSERT_EQ(h.start(), 0);
         h.enterEventLoop();
         h.press(ctrl::STARTUP_MSG);
@@ -196,29 +177,28 @@ TEST(Reset, LeavesThePollAsItIs)
         h.tick();
         h.tick();
         EXPECT_EQ(h.messageBox(), afterReset + interlockLine(2) + interlockLine(2));
-        EXPECT_EQ(lamp(h, 2), 0);
+        EXPECT_EQ(h.lamp(2), 0);
     }
     {
         SCOPED_TRACE("poll stopped by an unreadable interlock");
-        PanelHarness h(chassis({"300001", "300002"},
-                               R"({"call": "KORDA_BattReadInterlockState", "serial": "300002", "status": 34})"));
+        PanelHarness h(Chassis::withSerials({"300001", "300002"}).fault({"KORDA_BattReadInterlockState", 34, "300002"}));
         ASSERT_EQ(h.start(), 0);
         h.enterEventLoop();
         h.press(ctrl::STARTUP_MSG);
         h.tick();
         ASSERT_FALSE(ui::isTimerEnabled(h.panel(), ctrl::TIMER));
-        const int lamps[] = {lamp(h, 1), lamp(h, 2)};
+        const int lamps[] = {h.lamp(1), h.lamp(2)};
         h.clearTrace();
         h.press(ctrl::RESET);
-        EXPECT_EQ(calls(h), (std::vector<std::string>{clearOf(h, 1), clearOf(h, 2)}));
+        EXPECT_EQ(h.calls(), (std::vector<std::string>{clearOf(h, 1), clearOf(h, 2)}));
         const std::string afterReset = h.messageBox();
         h.clearTrace();
         h.tick();
         h.tick();
         EXPECT_FALSE(ui::isTimerEnabled(h.panel(), ctrl::TIMER)) << "nothing starts the poll again";
-        EXPECT_TRUE(calls(h).empty());
+        EXPECT_TRUE(h.calls().empty());
         EXPECT_EQ(h.messageBox(), afterReset);
-        EXPECT_EQ(lamp(h, 1), lamps[0]);
-        EXPECT_EQ(lamp(h, 2), lamps[1]);
+        EXPECT_EQ(h.lamp(1), lamps[0]);
+        EXPECT_EQ(h.lamp(2), lamps[1]);
     }
 }

@@ -1,14 +1,13 @@
 // The set-all buttons of a module, pressed as the operator presses them: what
 // the six controls show, the lines in the message box and what the cards get.
-#include "support/card_scenarios.h"
+#include "support/scenario.h"
+#include "support/state_file.h"
 #include "support/panel_harness.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 
-using card_scenarios::cardCalls;
-using card_scenarios::cardsAt;
-using card_scenarios::fault;
+using scenario::Chassis;
 
 namespace {
 
@@ -44,7 +43,7 @@ TEST(SetAll, EachButtonCopiesTheFirstChannelToTheSixChannelsOfItsModuleInOrder)
          [](int n) { return channelLine("VOLTAGE_CH_", n, "4.250V", "4.2500V"); },
          [](int card, int sub) {
              const std::string at = std::to_string(card) + "/" + std::to_string(sub);
-             return std::vector<std::string>{"BattSetVoltage " + at + " 4.25", "BattGetVoltage " + at};
+             return std::vector<std::string>{"BattSetVoltage " + at + " 4.25", "BattGetVoltage " + at + " -> 4.25"};
          },
          4.25},
         {"mA of module 5", "SET_SINK_ALL_MODULE5", ctrl::SET_SINK_ALL_MODULE5, ctrl::CURRENT_SINK_CH_25,
@@ -52,7 +51,7 @@ TEST(SetAll, EachButtonCopiesTheFirstChannelToTheSixChannelsOfItsModuleInOrder)
          [](int n) { return channelLine("CURRENT_SINK_CH_", n, "37mA", "37mA"); },
          [](int card, int sub) {
              const std::string at = std::to_string(card) + "/" + std::to_string(sub);
-             return std::vector<std::string>{"BattSetCurrent " + at + " 0.037", "BattGetCurrent " + at};
+             return std::vector<std::string>{"BattSetCurrent " + at + " 0.037", "BattGetCurrent " + at + " -> 0.037"};
          },
          37},
         {"enable of module 1, first switch off", "ENABLE_ALL_MODULE1", ctrl::ENABLE_ALL_MODULE1, ctrl::ENABLE_1, [](PanelHarness &) {}, 1,
@@ -68,7 +67,7 @@ TEST(SetAll, EachButtonCopiesTheFirstChannelToTheSixChannelsOfItsModuleInOrder)
          [](int card, int sub) {
              const std::string at = std::to_string(card) + "/" + std::to_string(sub);
              return std::vector<std::string>{"BattSetEnable " + at + " 1", "BattSetVoltage " + at + " 1",
-                                             "BattGetVoltage " + at};
+                                             "BattGetVoltage " + at + " -> 1"};
          },
          1},
     };
@@ -92,7 +91,7 @@ TEST(SetAll, EachButtonCopiesTheFirstChannelToTheSixChannelsOfItsModuleInOrder)
                 calls.push_back(call);
         }
         EXPECT_EQ(h.messageBox(), before + lines);
-        EXPECT_EQ(cardCalls(h.trace()), calls);
+        EXPECT_EQ(h.calls(), calls);
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(h.doubleValue(c.firstControl + i), c.shown) << "control " << c.firstControl + i;
         EXPECT_EQ(h.intValue(c.button), 0) << "released";
@@ -106,7 +105,7 @@ TEST(SetAll, EachButtonCopiesTheFirstChannelToTheSixChannelsOfItsModuleInOrder)
 
 TEST(SetAll, AModuleWithoutACardStillTakesTheValueButNothingIsSent)
 {
-    PanelHarness h(cardsAt({1, 3}));
+    PanelHarness h(Chassis::at({1, 3}));
     ASSERT_EQ(h.start(), 0);
     h.type(ctrl::CURRENT_SINK_CH_7, "12");
     h.clearTrace();
@@ -132,7 +131,7 @@ TEST(SetAll, DimmedTargetsAreWrittenAndRunButKeepTheirDimming)
     // After a reset: every setpoint is dimmed; the voltage operation does not
     // look at that, so the six voltages are sent.
     {
-        PanelHarness h(cardsAt({1, 3}));
+        PanelHarness h(Chassis::at({1, 3}));
         ASSERT_EQ(h.start(), 0);
         h.press(ctrl::RE_ENABLE_ALL);
         h.type(ctrl::VOLTAGE_CH_1, "2.5");
@@ -144,9 +143,9 @@ TEST(SetAll, DimmedTargetsAreWrittenAndRunButKeepTheirDimming)
         for (int s = 1; s <= 6; ++s) {
             const std::string at = std::to_string(card) + "/" + std::to_string(s);
             expected.push_back("BattSetVoltage " + at + " 2.5");
-            expected.push_back("BattGetVoltage " + at);
+            expected.push_back("BattGetVoltage " + at + " -> 2.5");
         }
-        EXPECT_EQ(cardCalls(h.trace()), expected);
+        EXPECT_EQ(h.calls(), expected);
         for (int id = ctrl::VOLTAGE_CH_1; id <= ctrl::VOLTAGE_CH_6; ++id) {
             EXPECT_EQ(h.doubleValue(id), 2.5);
             EXPECT_TRUE(h.dimmed(id));
@@ -156,8 +155,8 @@ TEST(SetAll, DimmedTargetsAreWrittenAndRunButKeepTheirDimming)
     // dimmed, and so are the others (1 V by definition): "enable" copies the 1
     // into all six switches and each enable operation refuses, emptying the box.
     {
-        PanelHarness h(cardsAt({1}));
-        h.writeFile("Tavrin.state", card_scenarios::stateFile({{"ENABLE_1", 1}, {"VOLTAGE_CH_1", 3.0}}));
+        PanelHarness h(Chassis::at({1}));
+        h.writeFile("Tavrin.state", scenario::stateFile({{"ENABLE_1", 1}, {"VOLTAGE_CH_1", 3.0}}));
         ASSERT_EQ(h.start(), 0);
         ASSERT_TRUE(h.dimmed(ctrl::ENABLE_1));
         h.clearTrace();
@@ -175,7 +174,7 @@ TEST(SetAll, DimmedTargetsAreWrittenAndRunButKeepTheirDimming)
 
 TEST(SetAll, AfterALostConnectionThePressDoesNothingAndLeavesTheButtonDown)
 {
-    PanelHarness h(cardsAt({1}, {fault("KORDA_BattSetVoltage", 4112, "300001", 3)}));
+    PanelHarness h(Chassis::at({1}).fault({"KORDA_BattSetVoltage", 4112, "300001", 3}));
     ASSERT_EQ(h.start(), 0);
     h.press(ctrl::RE_ENABLE_ALL);
     h.type(ctrl::VOLTAGE_CH_1, "3");
@@ -186,10 +185,10 @@ TEST(SetAll, AfterALostConnectionThePressDoesNothingAndLeavesTheButtonDown)
     const int card = h.app.card(1).Card; // kept, though the position is no longer found
     const std::string c = std::to_string(card);
     const std::vector<std::string> expected = {
-        "BattSetVoltage " + c + "/1 3", "BattGetVoltage " + c + "/1",          "BattSetVoltage " + c + "/2 3",
-        "BattGetVoltage " + c + "/2",   "BattSetVoltage " + c + "/3 3 !4112", "BattGetVoltage " + c + "/3",
+        "BattSetVoltage " + c + "/1 3", "BattGetVoltage " + c + "/1 -> 3",     "BattSetVoltage " + c + "/2 3",
+        "BattGetVoltage " + c + "/2 -> 3", "BattSetVoltage " + c + "/3 3 !4112", "BattGetVoltage " + c + "/3 -> 0",
     };
-    EXPECT_EQ(cardCalls(h.trace()), expected) << "nothing after the lost connection but the read-back";
+    EXPECT_EQ(h.calls(), expected) << "nothing after the lost connection but the read-back";
     for (int id = ctrl::VOLTAGE_CH_1; id <= ctrl::VOLTAGE_CH_6; ++id)
         EXPECT_EQ(h.doubleValue(id), 3.0) << "the loop still writes the value";
     EXPECT_EQ(h.intValue(ctrl::SET_V_ALL_MODULE1), 0);

@@ -3,7 +3,6 @@
 // ctest runs shortened counts; a full simulated day:
 //   TAVR_POLL_DAY_TICKS=216000 ./build/default/test_monitor --gtest_filter='PollEndurance.*'
 #include "driver/sim/korda_sim.h"
-#include "support/interlock_scenarios.h"
 #include "support/panel_harness.h"
 
 #include <QByteArray>
@@ -44,15 +43,10 @@ int dayTicks()
 
 std::string allInterlocksActive()
 {
-    std::string windows;
-    for (const std::string &serial : scenarios::allSeven()) {
-        if (!windows.empty())
-            windows += ", ";
-        windows += R"({"serial": ")";
-        windows += serial;
-        windows += R"("})";
-    }
-    return scenarios::chassis(scenarios::allSeven(), "", windows);
+    scenario::Chassis chassis = scenario::Chassis::withSerials(scenario::Chassis::allSevenSerials());
+    for (const std::string &serial : scenario::Chassis::allSevenSerials())
+        chassis.interlock({serial});
+    return chassis;
 }
 
 void startPolling(PanelHarness &h)
@@ -93,7 +87,7 @@ TEST(PollEndurance, OneTickOfSevenCardsTakesLittleCpu)
     double intact = 0.0;
     double active = 0.0;
     {
-        PanelHarness h(scenarios::chassis(scenarios::allSeven()));
+        PanelHarness h(scenario::Chassis::withSerials(scenario::Chassis::allSevenSerials()));
         startPolling(h);
         intact = cpuMicrosecondsPerTick(h, 3000);
     }

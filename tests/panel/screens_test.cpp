@@ -5,7 +5,7 @@
 #include "panel/control_ids.h"
 #include "panel/indicator_field.h"
 #include "panel/toolkit.h"
-#include "support/card_scenarios.h"
+#include "support/state_file.h"
 #include "support/offscreen_screens.h"
 #include "support/panel_harness.h"
 
@@ -46,7 +46,7 @@ TEST(Screens, ThePanelFitsEveryScreenAndKeepsTheMessageBoxAndQuitInView)
         for (const QPoint at : {s.geometry.topLeft() + QPoint(40, 30), s.geometry.topRight() - QPoint(200, -30)}) {
             SCOPED_TRACE(s.name.toStdString() + " at " + std::to_string(at.x()) + "," + std::to_string(at.y()));
             PanelHarness h;
-            h.writeFile("Tavrin.state", card_scenarios::stateFile({{"LEFT", at.x()}, {"TOP", at.y()}}));
+            h.writeFile("Tavrin.state", scenario::stateFile({{"LEFT", at.x()}, {"TOP", at.y()}}));
             ASSERT_EQ(h.start(), 0);
             QWidget *window = h.widget(ctrl::MSGBOX)->window();
             QApplication::sendPostedEvents(); // pending layout requests

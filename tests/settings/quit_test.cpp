@@ -1,6 +1,7 @@
 // Quit: every found card gets sink 0 and its outputs off and is closed, in
 // position order; the setpoints are kept and the panel state saved.
-#include "support/card_scenarios.h"
+#include "support/scenario.h"
+#include "support/state_file.h"
 #include "support/panel_harness.h"
 #include "settings/switched_off.h"
 
@@ -12,11 +13,10 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-using card_scenarios::cardCalls;
-using card_scenarios::cardsAt;
-using card_scenarios::fault;
-using card_scenarios::idleVoltages;
-using card_scenarios::savedValues;
+using scenario::Chassis;
+using scenario::idleVoltages;
+using scenario::savedValues;
+using scenario::stateFile;
 
 namespace {
 
@@ -38,8 +38,8 @@ QJsonObject withValues(QJsonObject values, const QJsonObject &more)
 
 TEST(Quit, CardsAtOneAndThreeEndSafeAndTheSetpointsAreKept)
 {
-    PanelHarness h(cardsAt({1, 3}));
-    h.writeFile("Tavrin.state", card_scenarios::stateFile(withValues(
+    PanelHarness h(Chassis::at({1, 3}));
+    h.writeFile("Tavrin.state", stateFile(withValues(
                                     idleVoltages({1, 3}), {{"VOLTAGE_CH_7", 5.0}, {"STARTUP_MSG", 1}})));
     ASSERT_EQ(h.start(), 0);
     h.enterEventLoop();
@@ -55,7 +55,7 @@ TEST(Quit, CardsAtOneAndThreeEndSafeAndTheSetpointsAreKept)
 
     h.press(ctrl::QUIT);
 
-    EXPECT_EQ(cardCalls(h.trace()), switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card))
+    EXPECT_EQ(h.calls(), switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card))
         << "no voltage is sent";
     EXPECT_EQ(h.intValue(ctrl::CURRENT_SINK_CH_2), 40);
     EXPECT_TRUE(h.dimmed(ctrl::CURRENT_SINK_CH_2));
@@ -87,8 +87,8 @@ TEST(Quit, CardsAtOneAndThreeEndSafeAndTheSetpointsAreKept)
 
 TEST(Quit, ItsLinesAndAFailedCloseThatIsReportedAndPassed)
 {
-    PanelHarness h(cardsAt({1, 3}, {fault("KORDA_CloseSpecifiedCard", 8, "300001")}));
-    h.writeFile("Tavrin.state", card_scenarios::stateFile(idleVoltages({1, 3})));
+    PanelHarness h(Chassis::at({1, 3}).fault({"KORDA_CloseSpecifiedCard", 8, "300001"}));
+    h.writeFile("Tavrin.state", stateFile(idleVoltages({1, 3})));
     ASSERT_EQ(h.start(), 0);
     const std::string before = h.messageBox();
     std::string shownDuringPopup;
@@ -104,7 +104,7 @@ TEST(Quit, ItsLinesAndAFailedCloseThatIsReportedAndPassed)
     EXPECT_EQ(report.rfind("<ERROR 0x8 in line ", 0), 0u) << report;
     EXPECT_EQ(shownDuringPopup, expected + report);
     // Quit went on: card 3 was switched off and closed, the state saved.
-    EXPECT_EQ(cardCalls(h.trace("KORDA_CloseSpecifiedCard")).back(),
+    EXPECT_EQ(trace::lines(h.trace("KORDA_CloseSpecifiedCard")).back(),
               "CloseSpecifiedCard " + std::to_string(h.app.card(3).Card));
     EXPECT_EQ(h.messageBox(), "done\n");
     EXPECT_FALSE(h.readFile("Tavrin.state").isEmpty());
@@ -116,14 +116,14 @@ TEST(Quit, WhatItSendsDependsOnWhatHappenedBefore)
     // refuses and quit sends the "off" itself; the sinks get 0 and the cards
     // are closed.
     {
-        PanelHarness h(cardsAt({1, 3}));
-        h.writeFile("Tavrin.state", card_scenarios::stateFile(idleVoltages({1, 3})));
+        PanelHarness h(Chassis::at({1, 3}));
+        h.writeFile("Tavrin.state", stateFile(idleVoltages({1, 3})));
         ASSERT_EQ(h.start(), 0);
         h.type(ctrl::CURRENT_SINK_CH_14, "20");
         h.press(ctrl::RESET);
         h.clearTrace();
         h.press(ctrl::QUIT);
-        EXPECT_EQ(cardCalls(h.trace()),
+        EXPECT_EQ(h.calls(),
                   switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
         EXPECT_EQ(h.intValue(ctrl::CURRENT_SINK_CH_14), 20);
         EXPECT_EQ(savedValues(h.readFile("Tavrin.state")).value("CURRENT_SINK_CH_14").toInt(), 20);
@@ -132,7 +132,7 @@ TEST(Quit, WhatItSendsDependsOnWhatHappenedBefore)
     // No card found: the panel is prepared and saved; no call; the switches
     // keep what they showed.
     {
-        PanelHarness h(cardsAt({}));
+        PanelHarness h(Chassis::at({}));
         ASSERT_EQ(h.start(), 0);
         h.press(ctrl::ENABLE_3);
         h.clearTrace();
@@ -145,7 +145,7 @@ TEST(Quit, WhatItSendsDependsOnWhatHappenedBefore)
     }
     // After a lost connection earlier in the run: no driver call at all.
     {
-        PanelHarness h(cardsAt({1, 3}, {fault("KORDA_BattSetCurrent", 4112, "300003")}));
+        PanelHarness h(Chassis::at({1, 3}).fault({"KORDA_BattSetCurrent", 4112, "300003"}));
         ASSERT_EQ(h.start(), 0);
         h.type(ctrl::CURRENT_SINK_CH_13, "30");
         ASSERT_EQ(h.app.stopSFPdueToFail, 1);
@@ -160,8 +160,8 @@ TEST(Quit, WhatItSendsDependsOnWhatHappenedBefore)
 
 TEST(Quit, ALostConnectionInTheMiddleStillClosesThatCardAndSkipsTheRest)
 {
-    PanelHarness h(cardsAt({1, 3}, {fault("KORDA_BattSetCurrent", 4112, "300001", 3)}));
-    h.writeFile("Tavrin.state", card_scenarios::stateFile(idleVoltages({1, 3})));
+    PanelHarness h(Chassis::at({1, 3}).fault({"KORDA_BattSetCurrent", 4112, "300001", 3}));
+    h.writeFile("Tavrin.state", stateFile(idleVoltages({1, 3})));
     ASSERT_EQ(h.start(), 0);
     h.type(ctrl::CURRENT_SINK_CH_5, "25");
     h.clearTrace();
@@ -170,11 +170,11 @@ TEST(Quit, ALostConnectionInTheMiddleStillClosesThatCardAndSkipsTheRest)
 
     const std::string c = std::to_string(h.app.card(1).Card);
     const std::vector<std::string> expected = {
-        "BattSetCurrent " + c + "/1 0",       "BattGetCurrent " + c + "/1", "BattSetEnable " + c + "/1 0",
-        "BattSetCurrent " + c + "/2 0",       "BattGetCurrent " + c + "/2", "BattSetEnable " + c + "/2 0",
-        "BattSetCurrent " + c + "/3 0 !4112", "BattGetCurrent " + c + "/3", "CloseSpecifiedCard " + c,
+        "BattSetCurrent " + c + "/1 0",       "BattGetCurrent " + c + "/1 -> 0", "BattSetEnable " + c + "/1 0",
+        "BattSetCurrent " + c + "/2 0",       "BattGetCurrent " + c + "/2 -> 0", "BattSetEnable " + c + "/2 0",
+        "BattSetCurrent " + c + "/3 0 !4112", "BattGetCurrent " + c + "/3 -> 0", "CloseSpecifiedCard " + c,
     };
-    EXPECT_EQ(cardCalls(h.trace()), expected);
+    EXPECT_EQ(h.calls(), expected);
     EXPECT_EQ(h.intValue(ctrl::CURRENT_SINK_CH_5), 25) << "put back, though never sent as 0";
     EXPECT_EQ(h.messageBox(), "done\n");
     EXPECT_EQ(savedValues(h.readFile("Tavrin.state")).value("CURRENT_SINK_CH_5").toInt(), 25);
@@ -182,14 +182,14 @@ TEST(Quit, ALostConnectionInTheMiddleStillClosesThatCardAndSkipsTheRest)
 
 TEST(Quit, TheCloseBoxQuitsOnceAndNothingReachesTheCardsAfterwards)
 {
-    PanelHarness h(cardsAt({1}));
-    h.writeFile("Tavrin.state", card_scenarios::stateFile(idleVoltages({1})));
+    PanelHarness h(Chassis::at({1}));
+    h.writeFile("Tavrin.state", stateFile(idleVoltages({1})));
     ASSERT_EQ(h.start(), 0);
     h.clearTrace();
 
     QWidget *window = h.widget(ctrl::QUIT)->window();
     EXPECT_FALSE(window->close()) << "the window stays for the program to discard";
-    EXPECT_EQ(cardCalls(h.trace()), switchedOff(h.app.card(1).Card));
+    EXPECT_EQ(h.calls(), switchedOff(h.app.card(1).Card));
 
     h.clearTrace();
     window->close();
@@ -202,7 +202,7 @@ TEST(Quit, TheCloseBoxQuitsOnceAndNothingReachesTheCardsAfterwards)
 
 TEST(Quit, AStateFileThatCannotBeWrittenDoesNotHoldTheEnd)
 {
-    PanelHarness h(cardsAt({1}));
+    PanelHarness h(Chassis::at({1}));
     ASSERT_TRUE(QDir().mkdir(h.path("Tavrin.state"))); // a directory where the file should go
     ASSERT_EQ(h.start(), 0);
     h.press(ctrl::QUIT);
@@ -217,7 +217,7 @@ TEST(Quit, AStateFileThatCannotBeWrittenDoesNotHoldTheEnd)
 // quit: quit still leaves every output of the card off.
 TEST(Quit, OutputsLeftOnByAnEarlierRunAreOffAfterQuit)
 {
-    PanelHarness h(cardsAt({1}));
+    PanelHarness h(Chassis::at({1}));
     {
         // The earlier run, straight through the driver.
         KordaSession session = 0;

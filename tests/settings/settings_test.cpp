@@ -1,14 +1,15 @@
 // The chassis, serial-number and address settings: one popup per confirmed
 // change, nothing else changes until the next start.
-#include "support/card_scenarios.h"
+#include "support/scenario.h"
+#include "support/state_file.h"
 #include "support/operator_actions.h"
 #include "support/panel_harness.h"
 
 #include <gtest/gtest.h>
 
-using card_scenarios::cardsAt;
-using card_scenarios::fault;
-using card_scenarios::savedValues;
+using scenario::Chassis;
+using scenario::savedValues;
+using scenario::stateFile;
 
 namespace {
 
@@ -16,14 +17,6 @@ const char kPxi[] = "PXI chassis selection,\n\nto take effect, please re-launch 
 const char kLxi[] = "LXI chassis selection,\n\nenter correct IP address\n\nto take effect, please re-launch application";
 const char kSn[] = "you changed the module's serial number settings,\n\nto take effect, please re-launch application";
 const char kIp[] = "you changed the chassis' IP address settings,\n\nto take effect, please re-launch application";
-
-std::vector<std::string> popupTexts(const PanelHarness &h)
-{
-    std::vector<std::string> texts;
-    for (const ShownPopup &p : h.popups.shown)
-        texts.push_back(p.kind + " " + p.title + ": " + p.text);
-    return texts;
-}
 
 std::string message(const std::string &title, const std::string &text) { return "message " + title + ": " + text; }
 
@@ -56,7 +49,7 @@ TEST(Settings, EachConfirmedChangeGivesOnePopupAndTouchesNoCard)
         message("S/N Settings", kSn),       message("IP Address Settings", kIp),
         message("S/N Settings", kSn),
     };
-    EXPECT_EQ(popupTexts(h), expected);
+    EXPECT_EQ(h.popups.lines(), expected);
     EXPECT_TRUE(h.trace().empty());
     EXPECT_EQ(h.messageBox(), box);
     EXPECT_EQ(h.text(ctrl::IPADDRESS), "10.1.2.3");
@@ -73,7 +66,7 @@ TEST(Settings, EachConfirmedChangeGivesOnePopupAndTouchesNoCard)
 
 TEST(Settings, AfterALostConnectionThePopupsStillComeAndTheChangesAreSaved)
 {
-    PanelHarness h(cardsAt({1}, {fault("VESTRA_Connect", 4112)}));
+    PanelHarness h(Chassis::at({1}).fault({"VESTRA_Connect", 4112}));
     ASSERT_EQ(h.start(), 0);
     ASSERT_EQ(h.app.stopSFPdueToFail, 1);
     h.popups.shown.clear();

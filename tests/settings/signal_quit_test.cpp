@@ -3,7 +3,8 @@
 #include "app/signal_quit.h"
 #include "panel/ui.h"
 #include "settings/switched_off.h"
-#include "support/card_scenarios.h"
+#include "support/scenario.h"
+#include "support/state_file.h"
 #include "support/panel_harness.h"
 
 #include <QApplication>
@@ -13,12 +14,10 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
-using card_scenarios::cardCalls;
-using card_scenarios::cardsAt;
-using card_scenarios::fault;
-using card_scenarios::idleVoltages;
-using card_scenarios::savedValues;
-using card_scenarios::stateFile;
+using scenario::Chassis;
+using scenario::idleVoltages;
+using scenario::savedValues;
+using scenario::stateFile;
 
 namespace {
 
@@ -48,7 +47,7 @@ TEST(SignalQuit, EachOfTheThreeSignalsRunsTheQuitOfTheQuitButton)
 {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);
-        PanelHarness h(cardsAt({1, 3}));
+        PanelHarness h(Chassis::at({1, 3}));
         h.writeFile("Tavrin.state", idleStart());
         const SignalQuit handlers(h.app);
         ASSERT_TRUE(handlers.installed()) << handlers.error();
@@ -59,7 +58,7 @@ TEST(SignalQuit, EachOfTheThreeSignalsRunsTheQuitOfTheQuitButton)
 
         deliver(signal);
 
-        EXPECT_EQ(cardCalls(h.trace()), switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
+        EXPECT_EQ(h.calls(), switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
         EXPECT_TRUE(ui::userInterfaceQuitRequested());
         EXPECT_TRUE(h.app.unattendedQuit);
         EXPECT_EQ(h.messageBox(), "done\n");
@@ -72,8 +71,7 @@ TEST(SignalQuit, APopupOpenWhenTheSignalComesIsClosedAndQuitFollowsTheCallback)
     // An error popup inside set-all: the set-all finishes its six channels,
     // then quit runs; the error of a close during quit is not waited for.
     {
-        PanelHarness h(cardsAt({1, 3}, {fault("KORDA_BattSetVoltage", 8, "300001", 2),
-                                        fault("KORDA_CloseSpecifiedCard", 8, "300001")}));
+        PanelHarness h(Chassis::at({1, 3}).fault({"KORDA_BattSetVoltage", 8, "300001", 2}).fault({"KORDA_CloseSpecifiedCard", 8, "300001"}));
         h.writeFile("Tavrin.state", idleStart());
         const SignalQuit handlers(h.app);
         ASSERT_EQ(h.start(), 0);
@@ -90,9 +88,9 @@ TEST(SignalQuit, APopupOpenWhenTheSignalComesIsClosedAndQuitFollowsTheCallback)
         for (int s = 1; s <= 6; ++s) {
             const std::string at = std::to_string(c1) + "/" + std::to_string(s);
             setAll.push_back("BattSetVoltage " + at + " 0" + (s == 2 ? " !8" : ""));
-            setAll.push_back("BattGetVoltage " + at);
+            setAll.push_back("BattGetVoltage " + at + " -> 0");
         }
-        EXPECT_EQ(cardCalls(h.trace()), setAll + switchedOff(c1, 8) + switchedOff(h.app.card(3).Card));
+        EXPECT_EQ(h.calls(), setAll + switchedOff(c1, 8) + switchedOff(h.app.card(3).Card));
         EXPECT_EQ(h.popups.shown.size(), 1u) << "the close error of quit is not waited for";
         EXPECT_EQ(h.popups.closedByProgram, 1);
         EXPECT_EQ(h.intValue(ctrl::SET_V_ALL_MODULE1), 0) << "set-all ended as usual";
@@ -101,7 +99,7 @@ TEST(SignalQuit, APopupOpenWhenTheSignalComesIsClosedAndQuitFollowsTheCallback)
     // The enable-all warning: closed, so cancelled, whatever the operator
     // would have answered.
     {
-        PanelHarness h(cardsAt({1, 3}));
+        PanelHarness h(Chassis::at({1, 3}));
         h.writeFile("Tavrin.state", idleStart());
         const SignalQuit handlers(h.app);
         ASSERT_EQ(h.start(), 0);
@@ -112,12 +110,12 @@ TEST(SignalQuit, APopupOpenWhenTheSignalComesIsClosedAndQuitFollowsTheCallback)
 
         h.press(ctrl::ENABLEALL);
 
-        EXPECT_EQ(cardCalls(h.trace()), switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
+        EXPECT_EQ(h.calls(), switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
         EXPECT_EQ(h.popups.closedByProgram, 1);
     }
     // The hint popup of the first tick: the tick reads the cards, then quit.
     {
-        PanelHarness h(cardsAt({1, 3}));
+        PanelHarness h(Chassis::at({1, 3}));
         h.writeFile("Tavrin.state", idleStart({{"STARTUP_MSG", 0}}));
         const SignalQuit handlers(h.app);
         ASSERT_EQ(h.start(), 0);
@@ -129,10 +127,10 @@ TEST(SignalQuit, APopupOpenWhenTheSignalComesIsClosedAndQuitFollowsTheCallback)
 
         const std::string c1 = std::to_string(h.app.card(1).Card);
         const std::string c3 = std::to_string(h.app.card(3).Card);
-        const std::vector<std::string> tick = {"BattReadInterlockState " + c1 + "/1", "BattGetVoltage " + c1 + "/1",
-                                               "BattGetCurrent " + c1 + "/1", "BattGetEnable " + c1 + "/1",
-                                               "BattReadInterlockState " + c3 + "/1"};
-        EXPECT_EQ(cardCalls(h.trace()), tick + switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
+        const std::vector<std::string> tick = {"BattReadInterlockState " + c1 + "/1 -> 1", "BattGetVoltage " + c1 + "/1 -> 0",
+                                               "BattGetCurrent " + c1 + "/1 -> 0", "BattGetEnable " + c1 + "/1 -> 0",
+                                               "BattReadInterlockState " + c3 + "/1 -> 1"};
+        EXPECT_EQ(h.calls(), tick + switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
         ASSERT_EQ(h.popups.shown.size(), 1u);
         EXPECT_EQ(h.popups.shown[0].title, "User Information");
     }
@@ -140,7 +138,7 @@ TEST(SignalQuit, APopupOpenWhenTheSignalComesIsClosedAndQuitFollowsTheCallback)
 
 TEST(SignalQuit, TheProgramsOwnDialogIsClosedByTheSignal)
 {
-    PanelHarness h(cardsAt({1}));
+    PanelHarness h(Chassis::at({1}));
     h.writeFile("Tavrin.state", stateFile(idleVoltages({1})));
     const SignalQuit handlers(h.app);
     ASSERT_EQ(h.start(), 0);
@@ -164,14 +162,14 @@ TEST(SignalQuit, TheProgramsOwnDialogIsClosedByTheSignal)
 
     EXPECT_TRUE(dialogShown);
     EXPECT_FALSE(leftOpen);
-    EXPECT_EQ(cardCalls(h.trace()), switchedOff(h.app.card(1).Card));
+    EXPECT_EQ(h.calls(), switchedOff(h.app.card(1).Card));
     EXPECT_EQ(savedValues(h.readFile("Tavrin.state")).value("SN_2").toString(), "300009");
 }
 
 TEST(SignalQuit, ASignalDuringStartUpEndsSafelyAsTheLoopStarts)
 {
     // Both cards' second identity read fails: discovery shows error popups.
-    PanelHarness h(cardsAt({1, 3}, {fault("KORDA_CardId", 8, "300001", 0, 2), fault("KORDA_CardId", 8, "300003", 0, 2)}));
+    PanelHarness h(Chassis::at({1, 3}).fault({"KORDA_CardId", 8, "300001", 0, 2}).fault({"KORDA_CardId", 8, "300003", 0, 2}));
     h.writeFile("Tavrin.state", idleStart({{"CURRENT_SINK_CH_1", 12}}));
     const SignalQuit handlers(h.app);
     h.popups.whileOpen = [](const ShownPopup &) { deliver(SIGTERM); };
@@ -188,7 +186,7 @@ TEST(SignalQuit, ASignalDuringStartUpEndsSafelyAsTheLoopStarts)
     clock.start();
     ui::runUserInterface();
     EXPECT_LT(clock.elapsed(), 1000) << "the loop ends at once";
-    EXPECT_EQ(cardCalls(h.trace()), switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
+    EXPECT_EQ(h.calls(), switchedOff(h.app.card(1).Card) + switchedOff(h.app.card(3).Card));
     const QJsonObject saved = savedValues(h.readFile("Tavrin.state"));
     EXPECT_EQ(saved.value("CURRENT_SINK_CH_1").toInt(), 12);
     EXPECT_EQ(saved.value("MSGBOX").toString(), "");
@@ -196,8 +194,7 @@ TEST(SignalQuit, ASignalDuringStartUpEndsSafelyAsTheLoopStarts)
 
 TEST(SignalQuit, SignalsDuringOrAfterQuitStartNoSecondQuit)
 {
-    PanelHarness h(cardsAt({1, 3}, {fault("KORDA_CloseSpecifiedCard", 8, "300001"),
-                                    fault("KORDA_CloseSpecifiedCard", 8, "300003")}));
+    PanelHarness h(Chassis::at({1, 3}).fault({"KORDA_CloseSpecifiedCard", 8, "300001"}).fault({"KORDA_CloseSpecifiedCard", 8, "300003"}));
     h.writeFile("Tavrin.state", idleStart());
     const SignalQuit handlers(h.app);
     ASSERT_EQ(h.start(), 0);
@@ -210,7 +207,7 @@ TEST(SignalQuit, SignalsDuringOrAfterQuitStartNoSecondQuit)
 
     h.press(ctrl::QUIT); // the operator's quit, held by the first close error
 
-    EXPECT_EQ(cardCalls(h.trace()), switchedOff(h.app.card(1).Card, 8) + switchedOff(h.app.card(3).Card, 8));
+    EXPECT_EQ(h.calls(), switchedOff(h.app.card(1).Card, 8) + switchedOff(h.app.card(3).Card, 8));
     EXPECT_EQ(h.popups.shown.size(), 1u) << "after the signal nothing waits";
     EXPECT_EQ(h.popups.closedByProgram, 1);
     EXPECT_EQ(h.messageBox(), "done\n");
@@ -223,7 +220,7 @@ TEST(SignalQuit, SignalsDuringOrAfterQuitStartNoSecondQuit)
 
 TEST(SignalQuit, UnattendedPopupsDoNotWaitYetTheReportsStayInTheBox)
 {
-    PanelHarness h(cardsAt({1}, {fault("KORDA_BattSetCurrent", 8, "300001", 1)}));
+    PanelHarness h(Chassis::at({1}).fault({"KORDA_BattSetCurrent", 8, "300001", 1}));
     h.writeFile("Tavrin.state", stateFile(idleVoltages({1})));
     ASSERT_EQ(h.start(), 0);
     ui::setPopupsUnattended(true);

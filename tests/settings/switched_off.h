@@ -1,4 +1,4 @@
-// What quit sends to one card, as card_scenarios::cardCalls lines.
+// What quit sends to one card, as trace::lines.
 #pragma once
 
 #include <string>
@@ -14,7 +14,7 @@ inline std::vector<std::string> switchedOff(int card, int closeStatus = 0)
     for (int s = 1; s <= 6; ++s) {
         const std::string at = c + "/" + std::to_string(s);
         calls.push_back("BattSetCurrent " + at + " 0");
-        calls.push_back("BattGetCurrent " + at);
+        calls.push_back("BattGetCurrent " + at + " -> 0");
         calls.push_back("BattSetEnable " + at + " 0");
     }
     std::string close = "CloseSpecifiedCard " + c;

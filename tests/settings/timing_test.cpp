@@ -1,14 +1,14 @@
 // How long enable-all and quit take with seven cards whose every call costs
 // 1 ms, against the sum of those latencies. The figures are printed; the
 // bounds only catch gross waste (a repaint storm, a wait on a timer).
-#include "support/card_scenarios.h"
+#include "support/scenario.h"
+#include "support/state_file.h"
 #include "support/panel_harness.h"
 
 #include <QElapsedTimer>
 #include <cstdio>
 #include <gtest/gtest.h>
 
-using card_scenarios::cardCalls;
 
 namespace {
 
@@ -24,7 +24,7 @@ Measured measure(PanelHarness &h, int button)
     clock.start();
     h.press(button);
     const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-    return {ms, cardCalls(h.trace()).size()};
+    return {ms, h.calls().size()};
 }
 
 } // namespace
@@ -32,8 +32,8 @@ Measured measure(PanelHarness &h, int button)
 TEST(Timing, EnableAllAndQuitWithSevenCardsAgainstTheirDriverLatency)
 {
     const std::vector<int> all = {1, 2, 3, 4, 5, 6, 7};
-    PanelHarness h(card_scenarios::cardsAt(all, {}, 1.0));
-    h.writeFile("Tavrin.state", card_scenarios::stateFile(card_scenarios::idleVoltages(all)));
+    PanelHarness h(scenario::Chassis::at(all).latency(1.0));
+    h.writeFile("Tavrin.state", scenario::stateFile(scenario::idleVoltages(all)));
     ASSERT_EQ(h.start(), 0);
     h.popups.confirmAnswers = {1};
 

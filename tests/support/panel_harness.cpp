@@ -76,6 +76,23 @@ double PanelHarness::doubleValue(int control) const { return ui::getDouble(panel
 std::string PanelHarness::text(int control) const { return ui::getText(panel(), control); }
 bool PanelHarness::dimmed(int control) const { return ui::isDimmed(panel(), control); }
 bool PanelHarness::visible(int control) const { return ui::isVisible(panel(), control); }
+int PanelHarness::lamp(int position) const { return intValue(ctrl::INTERLOCK_1 + 2 * (position - 1)); }
+bool PanelHarness::timerEnabled() const { return ui::isTimerEnabled(panel(), ctrl::TIMER); }
+
+std::string PanelHarness::added(const std::string &before) const
+{
+    const std::string now = messageBox();
+    EXPECT_EQ(now.compare(0, before.size(), before), 0) << "earlier lines changed";
+    return now.size() >= before.size() ? now.substr(before.size()) : std::string();
+}
+
+std::vector<int32_t> PanelHarness::foundFlags() const
+{
+    std::vector<int32_t> flags;
+    for (int k = 1; k <= kCardPositions; ++k)
+        flags.push_back(app.card(k).cardFound);
+    return flags;
+}
 
 void PanelHarness::typeWithoutEnter(int control, const QString &text)
 {
@@ -99,5 +116,7 @@ std::vector<QJsonObject> PanelHarness::trace(const std::string &call) const
     }
     return calls;
 }
+
+std::vector<std::string> PanelHarness::calls(trace::Lookups lookups) const { return trace::lines(trace(), lookups); }
 
 void PanelHarness::clearTrace() const { korda_sim::clearCapturedTrace(); }

@@ -5,7 +5,9 @@
 
 #include "state/app_state.h"
 #include "panel/control_ids.h"
+#include "support/scenario.h"
 #include "support/scripted_popups.h"
+#include "support/trace_lines.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -19,6 +21,7 @@ class PanelHarness {
 public:
     // `scenario`: simulator scenario JSON; empty for the built-in chassis.
     explicit PanelHarness(const std::string &scenario = {});
+    explicit PanelHarness(const scenario::Chassis &chassis) : PanelHarness(chassis.json()) {}
     ~PanelHarness();
     PanelHarness(const PanelHarness &) = delete;
     PanelHarness &operator=(const PanelHarness &) = delete;
@@ -43,6 +46,10 @@ public:
     std::string text(int control) const;
     bool dimmed(int control) const;
     bool visible(int control) const;
+    std::string added(const std::string &before) const; // what the box gained since it held `before`
+    int lamp(int position) const;                        // the interlock lamp of position k
+    bool timerEnabled() const;
+    std::vector<int32_t> foundFlags() const;             // cardFound of positions 1..7
 
     // What the operator does.
     void type(int control, const QString &text);   // select all, type, Enter
@@ -56,6 +63,8 @@ public:
     // clearTrace(). `call` filters by function name.
     std::vector<QJsonObject> trace(const std::string &call = {}) const;
     void clearTrace() const;
+    // The trace as trace::lines.
+    std::vector<std::string> calls(trace::Lookups lookups = trace::Lookups::Omitted) const;
 
     AppState app;
     ScriptedPopups popups;
@@ -64,3 +73,12 @@ private:
     QTemporaryDir dir_;
     QString previousDir_;
 };
+
+// The controls of channel n (1..42), by the panel's layout: blocks of 27
+// identifiers a position, voltage, sink, name and enable six apart.
+namespace controls {
+inline int voltageOf(int n) { return ctrl::VOLTAGE_CH_1 + 27 * ((n - 1) / 6) + (n - 1) % 6; }
+inline int sinkOf(int n) { return voltageOf(n) + 6; }
+inline int nameOf(int n) { return voltageOf(n) + 12; }
+inline int enableOf(int n) { return voltageOf(n) + 18; }
+} // namespace controls

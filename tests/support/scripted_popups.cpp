@@ -44,3 +44,11 @@ std::vector<ShownPopup> ScriptedPopups::withTitle(const std::string &title) cons
             found.push_back(p);
     return found;
 }
+
+std::vector<std::string> ScriptedPopups::lines() const
+{
+    std::vector<std::string> texts;
+    for (const ShownPopup &p : shown)
+        texts.push_back(p.kind + " " + p.title + ": " + p.text);
+    return texts;
+}

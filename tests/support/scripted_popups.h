@@ -30,6 +30,8 @@ public:
     void closeOpen() override;
 
     std::vector<ShownPopup> withTitle(const std::string &title) const;
+    // Every popup shown as "kind title: text", e.g. "message ERROR KORDA: <ERROR ...".
+    std::vector<std::string> lines() const;
 
 private:
     int open_ = 0;

@@ -11,10 +11,10 @@ using namespace korda_sim;
 
 class SimFaults : public SimFixture {
 protected:
-    // Connects to the three-card scenario and opens its cards as 1, 2, 3.
-    void start(const std::string &rest)
+    // Connects to the scenario and opens its three cards as 1, 2, 3.
+    void start(const std::string &scenario)
     {
-        use(threeCards(rest));
+        use(scenario);
         session = connect();
         for (uint32_t slot = 2; slot <= 4; ++slot)
             open(session, 1, slot);
@@ -46,15 +46,15 @@ TEST_F(SimFaults, RuleFailsTheMatchingCallsFromNthForTimes)
              {R"({"call": "KORDA_BattGetCurrent", "status": 9})", {0, 0, 0, 0, 0, 0}},
          }) {
         SCOPED_TRACE(c.rule);
-        start(std::string(R"("faults": [)") + c.rule + "]");
+        start(threeCards().faultText(c.rule));
         EXPECT_EQ(getVoltages(6), c.expected);
     }
 }
 
 TEST_F(SimFaults, SerialAndSubFiltersSelectTheCallsThatCount)
 {
-    start(R"("faults": [{"call": "KORDA_BattSetVoltage", "serial": "300002", "sub": 2, "times": 0, "status": 8},
-                        {"call": "KORDA_BattGetVoltage", "serial": "300003", "nth": 2, "status": 7}])");
+    start(threeCards().faultText(R"({"call": "KORDA_BattSetVoltage", "serial": "300002", "sub": 2, "times": 0, "status": 8},
+                                    {"call": "KORDA_BattGetVoltage", "serial": "300003", "nth": 2, "status": 7})"));
     EXPECT_EQ(KORDA_BattSetVoltage(session, 1, 2, 1.5), 0);
     EXPECT_EQ(KORDA_BattSetVoltage(session, 2, 1, 1.5), 0);
     EXPECT_EQ(KORDA_BattSetVoltage(session, 2, 2, 1.5), 8);
@@ -71,7 +71,7 @@ TEST_F(SimFaults, SerialAndSubFiltersSelectTheCallsThatCount)
 
 TEST_F(SimFaults, OpenCallMatchesTheSerialByBusAndSlot)
 {
-    use(threeCards(R"("faults": [{"call": "KORDA_OpenSpecifiedCard", "serial": "300002", "status": 4112}])"));
+    use(threeCards().fault({"KORDA_OpenSpecifiedCard", 4112, "300002"}));
     session = connect();
     KordaCard card = -1;
     EXPECT_EQ(KORDA_OpenSpecifiedCard(session, 1, 2, &card), 0);
@@ -85,7 +85,7 @@ TEST_F(SimFaults, OpenCallMatchesTheSerialByBusAndSlot)
 
 TEST_F(SimFaults, StarRuleCountsEveryCallButTheStatusTexts)
 {
-    use(threeCards(R"("faults": [{"call": "*", "nth": 4, "times": 0, "status": 4112}])"));
+    use(threeCards().fault({.call = "*", .status = 4112, .nth = 4, .times = 0}));
     session = connect();
     uint32_t count = 0, buses[3], slots[3];
     EXPECT_EQ(KORDA_CountFreeCards(session, &count), 0);
@@ -97,7 +97,7 @@ TEST_F(SimFaults, StarRuleCountsEveryCallButTheStatusTexts)
     EXPECT_EQ(VESTRA_Connect(0, "PXI", 1024, 1000, &session), 4112);
     EXPECT_EQ(message(4112), "Connection to the chassis lost");
 
-    start(R"("faults": [{"call": "*", "serial": "300001", "sub": 1, "nth": 2, "status": 7}])");
+    start(threeCards().faultText(R"({"call": "*", "serial": "300001", "sub": 1, "nth": 2, "status": 7})"));
     EXPECT_EQ(KORDA_ClearCard(session, 1), 0); // takes no sub-unit: not matched
     EXPECT_EQ(getVoltages(1, 2), std::vector<KordaStatus>{0});
     EXPECT_EQ(KORDA_BattSetEnable(session, 1, 1, 1), 0);
@@ -106,8 +106,8 @@ TEST_F(SimFaults, StarRuleCountsEveryCallButTheStatusTexts)
 
 TEST_F(SimFaults, EarlierRuleWinsWhileEachCountsItsOwnCalls)
 {
-    start(R"("faults": [{"call": "KORDA_BattGetVoltage", "nth": 2, "status": 5},
-                        {"call": "KORDA_BattGetVoltage", "times": 3, "status": 6}])");
+    start(threeCards().faultText(R"({"call": "KORDA_BattGetVoltage", "nth": 2, "status": 5},
+                                    {"call": "KORDA_BattGetVoltage", "times": 3, "status": 6})"));
     EXPECT_EQ(getVoltages(4), (std::vector<KordaStatus>{6, 5, 6, 0}));
 }
 
@@ -118,15 +118,15 @@ TEST_F(SimFaults, InterlockIsActiveForExactlyTheWindowReads)
         std::vector<int32_t> states; // reads 1..10 of card 300002
     };
     for (const Case &c : std::vector<Case>{
-             {R"([{"serial": "300002", "from_read": 5, "reads": 3}])", {1, 1, 1, 1, 0, 0, 0, 1, 1, 1}},
-             {R"([{"serial": "300002", "from_read": 9, "reads": 0}])", {1, 1, 1, 1, 1, 1, 1, 1, 0, 0}},
-             {R"([{"serial": "300002"}])", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-             {R"([{"serial": "300002", "from_read": 2, "reads": 1}, {"serial": "300002", "from_read": 4, "reads": 2}])",
+             {R"({"serial": "300002", "from_read": 5, "reads": 3})", {1, 1, 1, 1, 0, 0, 0, 1, 1, 1}},
+             {R"({"serial": "300002", "from_read": 9, "reads": 0})", {1, 1, 1, 1, 1, 1, 1, 1, 0, 0}},
+             {R"({"serial": "300002"})", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+             {R"({"serial": "300002", "from_read": 2, "reads": 1}, {"serial": "300002", "from_read": 4, "reads": 2})",
               {1, 0, 1, 0, 0, 1, 1, 1, 1, 1}},
-             {R"([{"serial": "300001", "from_read": 1, "reads": 0}])", {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
+             {R"({"serial": "300001", "from_read": 1, "reads": 0})", {1, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
          }) {
         SCOPED_TRACE(c.windows);
-        start(std::string(R"("interlock": )") + c.windows);
+        start(threeCards().interlockText(c.windows));
         std::vector<int32_t> states;
         for (int read = 1; read <= 10; ++read) {
             int32_t state = -1;
@@ -141,8 +141,9 @@ TEST_F(SimFaults, InterlockIsActiveForExactlyTheWindowReads)
 
 TEST_F(SimFaults, FailedInterlockReadsAreNotCounted)
 {
-    start(R"("faults": [{"call": "KORDA_BattReadInterlockState", "nth": 2, "status": 34}],
-             "interlock": [{"serial": "300001", "from_read": 2, "reads": 1}])");
+    start(threeCards()
+              .fault({.call = "KORDA_BattReadInterlockState", .status = 34, .nth = 2})
+              .interlock({"300001", 2, 1}));
     int32_t state = -1;
     EXPECT_EQ(KORDA_BattReadInterlockState(session, 1, 1, &state), 0);
     EXPECT_EQ(state, 1);
@@ -156,7 +157,7 @@ TEST_F(SimFaults, FailedInterlockReadsAreNotCounted)
 
 TEST_F(SimFaults, LatencyDelaysEveryChassisCall)
 {
-    start(R"("latency_ms": 20.5)");
+    start(threeCards().latency(20.5));
     using Clock = std::chrono::steady_clock;
     auto started = Clock::now();
     uint32_t count = 0;

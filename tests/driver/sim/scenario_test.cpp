@@ -142,7 +142,7 @@ TEST_F(SimScenario, InvalidScenariosAreRefusedWithTheReasonAndNeverFallBack)
 
 TEST_F(SimScenario, EnvironmentIsReadAtTheFirstCallUnlessConfiguredInProcess)
 {
-    const fs::path scenario = file("scenario.json", threeCards().replace(threeCards().find("PXI"), 3, "10.9.9.9"));
+    const fs::path scenario = file("scenario.json", threeCards("10.9.9.9"));
     const fs::path trace = file("trace.jsonl");
     setenv("KORDA_SIM_SCENARIO", scenario.c_str(), 1);
     setenv("KORDA_SIM_TRACE", trace.c_str(), 1);

@@ -9,6 +9,7 @@
 
 #include "driver/korda.h"
 #include "driver/sim/korda_sim.h"
+#include "support/scenario.h"
 
 class SimFixture : public ::testing::Test {
 protected:
@@ -46,14 +47,11 @@ protected:
     static void use(const std::string &scenario) { ASSERT_EQ(korda_sim::useScenario(scenario), ""); }
 };
 
-// One PXI chassis with three battery simulators; `rest` adds top-level keys.
-inline std::string threeCards(const std::string &rest = "")
+// One chassis (PXI unless named) with three battery simulators, 300001..300003
+// at bus 1, slots 2..4.
+inline scenario::Chassis threeCards(const std::string &address = korda_sim::kPxiAddress)
 {
-    return R"({"chassis": [{"address": "PXI", "cards": [
-        {"bus": 1, "slot": 2, "serial": "300001", "model": "58-214-003"},
-        {"bus": 1, "slot": 3, "serial": "300002", "model": "58-214-003"},
-        {"bus": 1, "slot": 4, "serial": "300003", "model": "58-214-003"}]}])" +
-           (rest.empty() ? "" : ", " + rest) + "}";
+    return scenario::Chassis::withSerials({"300001", "300002", "300003"}, address);
 }
 
 #endif

@@ -88,7 +88,7 @@ TEST_F(SimTrace, EachCallIsOneLineWithItsInputsStatusAndOutputs)
 
 TEST_F(SimTrace, InjectedFailuresAndOddInputsAreTracedToo)
 {
-    use(threeCards(R"("faults": [{"call": "KORDA_CountFreeCards", "status": 77}])"));
+    use(threeCards().fault({"KORDA_CountFreeCards", 77}));
     captureTrace(true);
     clearCapturedTrace();
     KordaSession s = 0;

@@ -5,6 +5,7 @@
 #include "driver/status/korda_err.h"
 #include "panel/ui.h"
 #include "support/panel_harness.h"
+#include "support/reports.h"
 
 #include <climits>
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 namespace {
 
 const char kPopupTitle[] = "ERROR KORDA";
-const char kRelaunch[] = "\nSFP should be terminated and re-launched with a valid chassis connection...";
 const char kChannelLineSoFar[] = "VOLTAGE_CH_9 - 2.500V";
 // The default LAN chassis answers here, so a start with it finds every card.
 const char kDefaultAddress[] = "192.168.100.10";
@@ -22,37 +22,25 @@ const char kDefaultAddress[] = "192.168.100.10";
 const std::vector<int32_t> kAllFound(kCardPositions, 1);
 const std::vector<int32_t> kNoneFound(kCardPositions, 0);
 
-std::vector<int32_t> foundFlags(const AppState &app)
-{
-    std::vector<int32_t> flags;
-    for (int k = 1; k <= kCardPositions; ++k)
-        flags.push_back(app.card(k).cardFound);
-    return flags;
-}
-
-bool timerOn(const PanelHarness &h) { return ui::isTimerEnabled(h.panel(), ctrl::TIMER); }
-
 // Starts the panel (all seven cards found, the poll on) and forgets what the
 // start wrote, so that a check sees only its own effects.
 void startQuietly(PanelHarness &h, const std::string &commandLine, const std::string &boxText = {})
 {
     ASSERT_EQ(h.start(commandLine), 0);
-    ASSERT_EQ(foundFlags(h.app), kAllFound);
-    ASSERT_TRUE(timerOn(h));
+    ASSERT_EQ(h.foundFlags(), kAllFound);
+    ASSERT_TRUE(h.timerEnabled());
     ui::resetTextBox(h.panel(), ctrl::MSGBOX, boxText);
     h.popups.shown.clear();
     h.clearTrace();
 }
 
-// The status check asks the driver for exactly these descriptions, limit 200.
-std::vector<std::pair<int, int>> lookups(const PanelHarness &h)
+// The driver calls of the status check: the descriptions of these statuses, limit 200, and nothing else.
+std::vector<std::string> lookupsOf(std::initializer_list<int> statuses)
 {
-    std::vector<std::pair<int, int>> made;
-    for (const QJsonObject &call : h.trace()) {
-        EXPECT_EQ(call.value("call").toString(), "KORDA_ErrorCodeToMessage") << "no other driver call";
-        made.emplace_back(call.value("status_in").toInt(), call.value("size").toInt());
-    }
-    return made;
+    std::vector<std::string> calls;
+    for (const int status : statuses)
+        calls.push_back("ErrorCodeToMessage size=200 status_in=" + std::to_string(status));
+    return calls;
 }
 
 } // namespace
@@ -67,9 +55,9 @@ TEST(StatusCheck, ASuccessPassesSilently)
         EXPECT_EQ(h.messageBox(), "");
         EXPECT_TRUE(h.popups.shown.empty());
         EXPECT_TRUE(h.trace().empty()) << "not even the description is asked for";
-        EXPECT_TRUE(timerOn(h));
+        EXPECT_TRUE(h.timerEnabled());
         EXPECT_EQ(h.app.stopSFPdueToFail, 0);
-        EXPECT_EQ(foundFlags(h.app), kAllFound);
+        EXPECT_EQ(h.foundFlags(), kAllFound);
     }
 }
 
@@ -110,10 +98,10 @@ TEST(StatusCheck, AnyOtherStatusGivesOneReportInTheBoxAndTheSamePopup)
         EXPECT_EQ(h.popups.shown[0].kind, "message");
         EXPECT_EQ(h.popups.shown[0].title, kPopupTitle);
         EXPECT_EQ(h.popups.shown[0].text, c.report);
-        EXPECT_EQ(lookups(h), (std::vector<std::pair<int, int>>{{c.status, 200}}));
-        EXPECT_TRUE(timerOn(h));
+        EXPECT_EQ(h.calls(trace::Lookups::Kept), lookupsOf({c.status}));
+        EXPECT_TRUE(h.timerEnabled());
         EXPECT_EQ(h.app.stopSFPdueToFail, 0);
-        EXPECT_EQ(foundFlags(h.app), kAllFound);
+        EXPECT_EQ(h.foundFlags(), kAllFound);
     }
 }
 
@@ -132,9 +120,9 @@ TEST(StatusCheck, ALostConnectionStopsThePollTheCardsAndAllTraffic)
         std::vector<int32_t> flagsWhileOpen;
         std::string boxWhileOpen;
         h.popups.whileOpen = [&](const ShownPopup &) {
-            timerWhileOpen = timerOn(h);
+            timerWhileOpen = h.timerEnabled();
             stopWhileOpen = h.app.stopSFPdueToFail;
-            flagsWhileOpen = foundFlags(h.app);
+            flagsWhileOpen = h.foundFlags();
             boxWhileOpen = h.messageBox();
         };
 
@@ -146,11 +134,11 @@ TEST(StatusCheck, ALostConnectionStopsThePollTheCardsAndAllTraffic)
         EXPECT_EQ(boxWhileOpen, report);
         ASSERT_EQ(h.popups.shown.size(), 1u);
         EXPECT_EQ(h.popups.shown[0].title, kPopupTitle);
-        EXPECT_EQ(h.popups.shown[0].text, report + kRelaunch) << "the sentence is in the popup only";
+        EXPECT_EQ(h.popups.shown[0].text, report + reports::kRelaunch) << "the sentence is in the popup only";
         EXPECT_EQ(h.messageBox(), report);
-        EXPECT_FALSE(timerOn(h));
+        EXPECT_FALSE(h.timerEnabled());
         EXPECT_EQ(h.app.stopSFPdueToFail, 1);
-        EXPECT_EQ(foundFlags(h.app), kNoneFound);
+        EXPECT_EQ(h.foundFlags(), kNoneFound);
 
         // A call still under way that fails again is reported again, each
         // status once; the stop stays.
@@ -159,10 +147,10 @@ TEST(StatusCheck, ALostConnectionStopsThePollTheCardsAndAllTraffic)
         EXPECT_EQ(KORDA_ERR(h.app, 601, 0x2002), 0x2002);
         ASSERT_EQ(h.popups.shown.size(), 3u);
         EXPECT_EQ(h.popups.shown[1].text.rfind("<ERROR 0x1010 in line 600 = ", 0), 0u);
-        EXPECT_NE(h.popups.shown[1].text.find(kRelaunch), std::string::npos);
-        EXPECT_EQ(h.popups.shown[2].text.find(kRelaunch), std::string::npos);
+        EXPECT_NE(h.popups.shown[1].text.find(reports::kRelaunch), std::string::npos);
+        EXPECT_EQ(h.popups.shown[2].text.find(reports::kRelaunch), std::string::npos);
         EXPECT_EQ(h.messageBox().find("\nSFP should"), std::string::npos);
-        EXPECT_EQ(lookups(h), (std::vector<std::pair<int, int>>{{4112, 200}, {4112, 200}, {0x2002, 200}}));
+        EXPECT_EQ(h.calls(trace::Lookups::Kept), lookupsOf({4112, 4112, 0x2002}));
 
         // From now on the operator's commits and the poll reach no card.
         h.clearTrace();
@@ -205,7 +193,7 @@ TEST(StatusCheck, LongDescriptionsAreKeptWholeWithinTheLookupLimit)
         const std::string report = "<ERROR 0x1010 in line 2048 = " + c.shown + ">\n\ndevice: 255.255.255.255\n";
         EXPECT_EQ(h.messageBox(), report);
         ASSERT_EQ(h.popups.shown.size(), 1u);
-        EXPECT_EQ(h.popups.shown[0].text, report + kRelaunch);
+        EXPECT_EQ(h.popups.shown[0].text, report + reports::kRelaunch);
     }
 }
 
