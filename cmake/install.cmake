@@ -6,9 +6,6 @@
 #   share/doc/tavr/                              README.md, LICENSE, NEWS, copyright
 # The program finds share/tavr/ from its own directory (TAVR_DATA_FROM_BIN in src/app).
 
-set(TAVR_HOMEPAGE "https://tavr.example.org" CACHE STRING
-    "The project's home page; the metainfo's screenshot lies below it, at /screenshots/tavr-panel.png.")
-
 set(TAVR_INSTALL_OUT ${CMAKE_BINARY_DIR}/install)
 set(TAVR_INSTALLED_UIR ${CMAKE_INSTALL_FULL_DATADIR}/tavr/tavr.uir)
 set(TAVR_INSTALLED_DOCDIR ${CMAKE_INSTALL_FULL_DOCDIR})
@@ -35,12 +32,22 @@ License: MIT
  ${license}
 ")
 
+# A changelog in Debian's form for the package; NEWS tells the story.
+execute_process(COMMAND date -u -R -d ${TAVR_RELEASE_DATE} OUTPUT_VARIABLE release_time OUTPUT_STRIP_TRAILING_WHITESPACE)
+file(CONFIGURE OUTPUT ${TAVR_INSTALL_OUT}/changelog CONTENT
+"tavr (${PROJECT_VERSION}) unstable; urgency=medium
+
+  * Release ${PROJECT_VERSION}; see NEWS in this directory.
+
+ -- ${TAVR_PACKAGE_MAINTAINER}  ${release_time}
+")
+
 # Manual pages and the changelog go in compressed, as Debian wants them.
 add_custom_command(
     OUTPUT ${TAVR_INSTALL_OUT}/tavr.1.gz ${TAVR_INSTALL_OUT}/changelog.gz
     COMMAND gzip -9 -n -c ${TAVR_INSTALL_OUT}/tavr.1 > ${TAVR_INSTALL_OUT}/tavr.1.gz
-    COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/NEWS > ${TAVR_INSTALL_OUT}/changelog.gz
-    DEPENDS ${TAVR_INSTALL_OUT}/tavr.1 ${PROJECT_SOURCE_DIR}/NEWS
+    COMMAND gzip -9 -n -c ${TAVR_INSTALL_OUT}/changelog > ${TAVR_INSTALL_OUT}/changelog.gz
+    DEPENDS ${TAVR_INSTALL_OUT}/tavr.1 ${TAVR_INSTALL_OUT}/changelog
     COMMENT "Compressing the manual page and the changelog")
 add_custom_target(tavr_install_files ALL DEPENDS ${TAVR_INSTALL_OUT}/tavr.1.gz ${TAVR_INSTALL_OUT}/changelog.gz)
 

@@ -20,16 +20,13 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TAVR_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The first line is the summary; dpkg wants the rest indented by one blank,
-# with " ." for an empty line.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${PROJECT_DESCRIPTION}
- tavr shows one window that drives up to seven battery-simulator cards of six
- channels each, in a local PXI chassis or in a LAN chassis: source voltage,
- sink current and output switch per channel, the card's identity, interlock
- lamp and wanted serial number per card position. It reads every card's
- interlock every 0.4 s and logs every action and driver error.
- .
- Built without the card maker's driver library, it runs on a simulated
- chassis, so it can be tried without hardware.")
+# CPack puts the summary first and indents these lines itself.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "tavr shows one window that drives up to seven battery-simulator cards of six
+channels each, in a local PXI chassis or in a LAN chassis: source voltage,
+sink current and output switch per channel, the card's identity, interlock
+lamp and wanted serial number per card position. It reads every card's
+interlock every 0.4 s and logs every action and driver error.
+Built without the card maker's driver library, it runs on a simulated
+chassis, so it can be tried without hardware.")
 
 include(CPack)
