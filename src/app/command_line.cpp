@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "app/startup.h"
 #include "app/state_file_name.h"
 
 #include <QCommandLineParser>
@@ -66,8 +67,8 @@ CommandLine parseCommandLine(int argc, char **argv)
 #else
         const QString driver = "card maker's driver library";
 #endif
-        return finish(0, QString("tavr %1 (panel version text 1.0.3, 17-JAN-2017)\ndriver: %2\n")
-                             .arg(TAVR_VERSION, driver));
+        const QString panelText = QString(kVersionText).replace('\n', ", ");
+        return finish(0, QString("tavr %1\npanel: %2\ndriver: %3\n").arg(TAVR_VERSION, panelText, driver));
     }
 
     CommandLine result;

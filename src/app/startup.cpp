@@ -69,9 +69,11 @@ int startPanel(AppState &app, const std::string &commandLine, const std::string 
         return -1;
     }
     const int panel = app.bsdpanel;
+    std::string title = ui::panelTitle(panel) + " " + TAVR_VERSION;
 #if TAVR_SIMULATED_CHASSIS
-    ui::setPanelTitle(panel, ui::panelTitle(panel) + kSimulatedMark);
+    title += kSimulatedMark;
 #endif
+    ui::setPanelTitle(panel, title);
 
     app.CMD_ACTIVE = commandLine.empty() ? 0 : 1;
     app.TavrinStateFile = stateFileName(commandLine);

@@ -2,15 +2,31 @@
 
 #include "app/command_line.h"
 #include "app/display_probe.h"
+#include "app/panel_definition_path.h"
 #include "app/signal_quit.h"
 #include "app/startup.h"
 #include "panel/ui.h"
 #include "state/app_state.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QFile>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+// The directory of the program's own file, symbolic links resolved, so that a
+// link to an installed program finds the same panel definition.
+std::filesystem::path programDirectory()
+{
+    const std::filesystem::path program(QFile::encodeName(QApplication::applicationFilePath()).toStdString());
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(program, ec);
+    return (ec ? program : real).parent_path();
+}
+
+} // namespace
 
 int tavr_main(int argc, char **argv)
 {
@@ -31,6 +47,8 @@ int tavr_main(int argc, char **argv)
     int toolkitArgc = 1; // the arguments are ours: Qt sees only the program name
     QApplication application(toolkitArgc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon(":/icons/tavr-48.png"));
+    QGuiApplication::setDesktopFileName("tavr"); // tavr.desktop: task bars group the window under it
     // From here on SIGTERM, SIGINT, SIGQUIT and the other signals of SignalQuit
     // end the panel through quit, like the QUIT button; one that arrives during
     // start-up is acted on once the start-up has finished, or as soon as a
@@ -39,9 +57,9 @@ int tavr_main(int argc, char **argv)
     if (!signalQuit.installed())
         std::fprintf(stderr, "tavr: %s\n", signalQuit.error().c_str());
 
-    const std::string uir = QDir(QApplication::applicationDirPath()).filePath("tavr.uir").toStdString();
     std::string error;
-    if (startPanel(app, commandLine.text, uir, &error) < 0) {
+    const auto uir = findPanelDefinition(programDirectory(), TAVR_DATA_FROM_BIN, &error);
+    if (!uir || startPanel(app, commandLine.text, uir->string(), &error) < 0) {
         std::fprintf(stderr, "tavr: %s\n", error.c_str());
         return -1;
     }

@@ -96,7 +96,8 @@ TEST(CommandLine, HelpAndVersionPrintAndEndWithZero)
         const CommandLine parsed = parse({option});
         EXPECT_TRUE(parsed.exit);
         EXPECT_EQ(parsed.status, 0);
-        EXPECT_EQ(parsed.output.rfind("tavr 1.0.3", 0), 0u) << parsed.output;
+        EXPECT_EQ(parsed.output.rfind("tavr " TAVR_VERSION "\npanel: Version 1.0.3, 17-JAN-2017\n", 0), 0u)
+            << parsed.output;
         EXPECT_NE(parsed.output.find("simulated chassis"), std::string::npos);
     }
 }

@@ -140,14 +140,14 @@ TEST(Discovery, TheBuiltInChassisGivesEachCardItsPositionByLanOrPxi)
     }
 }
 
-TEST(Discovery, TheWindowTitleSaysTheChassisIsSimulated)
+TEST(Discovery, TheWindowTitleCarriesTheVersionAndSaysTheChassisIsSimulated)
 {
     PanelHarness h;
     ASSERT_EQ(h.start(), 0);
     const auto def =
         panel::loadPanelDefinition(QDir(QApplication::applicationDirPath()).filePath("tavr.uir"), "BSDpanel");
     ASSERT_TRUE(def);
-    EXPECT_EQ(ui::panelTitle(h.panel()), def->title.toStdString() + "  [SIMULATED CHASSIS - no hardware]");
+    EXPECT_EQ(ui::panelTitle(h.panel()), def->title.toStdString() + " " TAVR_VERSION "  [SIMULATED CHASSIS - no hardware]");
 }
 
 TEST(Discovery, ACardGoesToTheFirstPositionWhoseSixCharacterSerialItsIdentityHolds)

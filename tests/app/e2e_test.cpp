@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -332,5 +333,77 @@ TEST(EndToEnd, AnUnreachableDisplayIsNamedAndEndsWithMinusOne)
         EXPECT_TRUE(error.contains(c.named)) << error.toStdString();
         EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
         EXPECT_TRUE(QDir(work.path()).isEmpty());
+    }
+}
+
+// The program installed into a scratch prefix looks for its panel definition
+// next to its real file first, then in ../share/tavr from there, and nowhere
+// else; a link to it elsewhere finds the same one.
+TEST(EndToEnd, TheInstalledProgramFindsItsPanelDefinitionNextToItselfThenInShare)
+{
+    struct Case {
+        const char *name;
+        const char *nextToProgram; // nullptr: no file there
+        const char *inShare;
+        bool throughLink;
+        int exitCode;
+        const char *stderrNames; // a place the error line names, with {prefix}
+    };
+    const char *good = "good";
+    const Case cases[] = {
+        {"installed", nullptr, good, false, 0, nullptr},
+        {"started through a link", nullptr, good, true, 0, nullptr},
+        {"next to the program comes first", "{", good, false, 255, "{prefix}/bin/tavr.uir"},
+        {"a broken installed definition", nullptr, "{", true, 255, "{prefix}/share/tavr/tavr.uir"},
+        {"neither place", nullptr, nullptr, true, 255, "neither in {prefix}/bin nor in {prefix}/share/tavr"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir prefix, work, aside;
+        QProcess install;
+        install.start(TAVR_CMAKE_COMMAND, {"--install", TAVR_BINARY_DIR, "--prefix", prefix.path()});
+        ASSERT_TRUE(install.waitForFinished(kTimeoutMs));
+        ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+
+        const QString installed = prefix.filePath("share/tavr/tavr.uir");
+        const QByteArray definition = readFile(installed);
+        ASSERT_FALSE(definition.isEmpty());
+        QFile::remove(installed);
+        const auto place = [&](const char *content, const QString &path) {
+            if (content)
+                writeFile(path, content == good ? definition : QByteArray(content));
+        };
+        place(c.nextToProgram, prefix.filePath("bin/tavr.uir"));
+        place(c.inShare, installed);
+
+        QString program = prefix.filePath("bin/tavr");
+        if (c.throughLink) {
+            ASSERT_TRUE(QFile::link(program, aside.filePath("tavr")));
+            program = aside.filePath("tavr");
+        }
+        const QString scenario = aside.filePath("scenario.json");
+        const QString trace = aside.filePath("trace.jsonl");
+        writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1}).json()));
+        Program tavr(work.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+        tavr.process.start(program, {});
+        ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+        if (c.exitCode == 0) {
+            ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_CardId") > 0; }));
+            tavr.process.terminate();
+        }
+        ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
+        EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tavr.process.exitCode(), c.exitCode);
+        const QString errors = QString::fromLocal8Bit(tavr.process.readAllStandardError());
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(QFile::exists(work.filePath("Tavrin.state"))) << errors.toStdString();
+        } else {
+            const QString tavrLine = errors.split('\n').filter(QRegularExpression("^tavr: ")).join('\n');
+            EXPECT_EQ(tavrLine.count('\n'), 0) << "one line: " << tavrLine.toStdString();
+            EXPECT_TRUE(tavrLine.contains(QString(c.stderrNames).replace("{prefix}", prefix.path())))
+                << tavrLine.toStdString();
+            EXPECT_TRUE(QDir(work.path()).isEmpty()) << "nothing written";
+            EXPECT_FALSE(QFile::exists(trace)) << "no driver call";
+        }
     }
 }
