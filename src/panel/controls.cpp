@@ -11,7 +11,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace panel {
 
@@ -129,8 +132,19 @@ private:
     bool hasSeparateLabel() const override { return true; }
 };
 
+class TextBoxControl;
+
+// The text boxes holding text not yet inserted.
+std::vector<TextBoxControl *> &boxesWithPendingText()
+{
+    static std::vector<TextBoxControl *> boxes;
+    return boxes;
+}
+
 class TextBoxControl : public Control {
 public:
+    ~TextBoxControl() override { forget(); }
+
     explicit TextBoxControl(const ControlDef &def) : Control(def)
     {
         edit_ = new QPlainTextEdit;
@@ -139,29 +153,57 @@ public:
         edit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         QFont mono("Monospace");
         mono.setStyleHint(QFont::TypeWriter);
+        mono.setStyleStrategy(QFont::PreferNoShaping); // plain text: no shaping needed
         edit_->setFont(mono);
         replaceValue(def.textValue);
     }
 
     QWidget *input() override { return edit_; }
-    QVariant value() const override { return edit_->toPlainText(); }
+    QVariant value() const override
+    {
+        const_cast<TextBoxControl *>(this)->flush();
+        return edit_->toPlainText();
+    }
 
-    // Appends exactly the given text: no line break of its own.
+    // Appends exactly the given text: no line break of its own. The text is
+    // gathered and goes into the box at the next flush.
     void setValue(const QVariant &v) override
     {
-        QTextCursor cursor(edit_->document());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(v.toString());
-        showNewest();
+        if (pending_.isEmpty()) {
+            boxesWithPendingText().push_back(this);
+            // Should no flush point come first, the event loop does it.
+            QTimer::singleShot(0, edit_, [this] { flush(); });
+        }
+        pending_ += v.toString();
     }
 
     void replaceValue(const QVariant &v) override
     {
+        forget();
+        pending_.clear();
         edit_->setPlainText(v.toString());
         showNewest();
     }
 
+    void flush()
+    {
+        if (pending_.isEmpty())
+            return;
+        forget();
+        QTextCursor cursor(edit_->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(pending_);
+        pending_.clear();
+        showNewest();
+    }
+
 private:
+    void forget()
+    {
+        auto &boxes = boxesWithPendingText();
+        boxes.erase(std::remove(boxes.begin(), boxes.end(), this), boxes.end());
+    }
+
     void showNewest()
     {
         QScrollBar *bar = edit_->verticalScrollBar();
@@ -169,6 +211,7 @@ private:
     }
 
     QPlainTextEdit *edit_ = nullptr;
+    QString pending_;
 };
 
 class TextMessageControl : public Control {
@@ -265,6 +308,13 @@ private:
 };
 
 } // namespace
+
+void flushPendingText()
+{
+    // A flush takes its box off the list.
+    while (!boxesWithPendingText().empty())
+        boxesWithPendingText().back()->flush();
+}
 
 std::unique_ptr<Control> createControl(const ControlDef &def, const QString &baseDir)
 {
