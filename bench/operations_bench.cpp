@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -59,6 +60,16 @@ struct Booted {
         box = qobject_cast<QPlainTextEdit *>(h.widget(ctrl::MSGBOX));
         box->viewport()->installEventFilter(&counter);
         QCoreApplication::processEvents();
+        if (qEnvironmentVariableIsSet("TAVR_BENCH_PROBE")) {
+            counter.paints = 0;
+            ui::setText(h.panel(), ctrl::MSGBOX, "probe\n");
+            ui::processDrawEvents(h.panel());
+            const int pending = counter.paints;
+            QCoreApplication::sendPostedEvents();
+            const int posted = counter.paints;
+            h.widget(ctrl::QUIT)->window()->repaint();
+            std::printf("probe: exposed %d paints pending-only %d, after posted events %d, after repaint %d\n", h.widget(ctrl::QUIT)->window()->windowHandle()->isExposed(), pending, posted, counter.paints);
+        }
     }
     PanelHarness h;
     QPlainTextEdit *box = nullptr;
