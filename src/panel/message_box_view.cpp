@@ -1,5 +1,6 @@
 #include "panel/message_box_view.h"
 
+#include "panel/control.h"
 #include "panel/toolkit.h"
 #include "panel/ui.h"
 
@@ -72,6 +73,7 @@ void MessageBoxView::showEnd()
 
 bool MessageBoxView::saveTo(const QString &path)
 {
+    flushPendingText(); // every line written so far, also those still gathered
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     const QByteArray content = toPlainText().toUtf8();

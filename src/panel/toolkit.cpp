@@ -137,6 +137,7 @@ void Toolkit::invoke(int handle, int id, int event)
     ++depth_;
     callback(handle, id, event, window->callbackData(), 0, 0);
     --depth_;
+    flushPendingText();
     for (const Due &d : due)
         if (d.timer->isEnabled() && clock.elapsed() >= d.remainingMs)
             d.timer->restart();
@@ -162,6 +163,7 @@ int Toolkit::run()
     QEventLoop loop;
     loop_ = &loop;
     loopActive_ = true;
+    flushPendingText();
     runPendingCommits();
     if (!quitRequested_)
         loop.exec();

@@ -264,10 +264,15 @@ void setPanelTitle(int panel, const std::string &title)
         window->setWindowTitle(qt(title));
 }
 
+// Paints what is pending, synchronously, and nothing else. Before the window
+// is exposed there is nothing to paint on.
 void processDrawEvents(int panel)
 {
-    if (panel::PanelWindow *window = Toolkit::instance().panel(panel); window && window->isVisible())
-        window->repaint();
+    panel::flushPendingText();
+    panel::PanelWindow *window = Toolkit::instance().panel(panel);
+    if (!window || !window->isVisible() || !window->windowHandle() || !window->windowHandle()->isExposed())
+        return;
+    QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
 }
 
 void setPopupPresenter(PopupPresenter *presenter) { installedPresenter() = presenter; }
@@ -285,6 +290,7 @@ void messagePopup(const std::string &title, const std::string &text)
         toStandardError(title, text);
         return;
     }
+    panel::flushPendingText(); // the box shows the report before its popup
     const PopupScope open;
     popupPresenter()->message(title, text);
 }
@@ -295,6 +301,7 @@ int confirmPopup(const std::string &title, const std::string &text)
         toStandardError(title, text + "(answered \"no\": nobody at the panel)");
         return 2;
     }
+    panel::flushPendingText();
     const PopupScope open;
     return popupPresenter()->confirm(title, text);
 }

@@ -413,17 +413,20 @@ TEST_F(Adapter, TheMessageBoxFollowsOnlyWhileItsViewIsAtTheBottom)
     QScrollBar *bar = box->verticalScrollBar();
     for (int i = 0; i < 300; ++i)
         ui::setText(panel, ctrl::MSGBOX, "Interlock Card2 active (press RESET to resume)\n");
+    ui::processDrawEvents(panel); // where the gathered lines go in
     ASSERT_GT(bar->maximum(), 20);
     EXPECT_EQ(bar->value(), bar->maximum());
 
     bar->setValue(10);
     for (int i = 0; i < 50; ++i)
         ui::setText(panel, ctrl::MSGBOX, "Interlock Card3 active (press RESET to resume)\n");
+    ui::processDrawEvents(panel);
     EXPECT_EQ(bar->value(), 10) << "a scrolled-up view stays";
 
     bar->setValue(bar->maximum());
     const int before = bar->maximum();
     ui::setText(panel, ctrl::MSGBOX, "one more\nand the newest\n");
+    ui::processDrawEvents(panel);
     EXPECT_GT(bar->maximum(), before);
     EXPECT_EQ(bar->value(), bar->maximum()) << "at the bottom it follows";
 }

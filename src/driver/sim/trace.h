@@ -18,6 +18,8 @@ public:
     ~Trace() { closeFile(); }
 
     void setCapture(bool on) { capture_ = on; }
+    // Whether records go anywhere: to memory or to a file.
+    bool active() const { return capture_ || file_; }
     const std::vector<std::string> &captured() const { return lines_; }
     void clearCaptured() { lines_.clear(); }
 
