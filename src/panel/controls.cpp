@@ -167,9 +167,6 @@ public:
     {
         edit_ = new MessageBoxView;
         edit_->setMaximumBlockCount(kMessageBoxMaxLines);
-        QFont font = edit_->font();
-        font.setStyleStrategy(QFont::PreferNoShaping); // plain text: no shaping needed
-        edit_->setFont(font);
         replaceValue(def.textValue);
     }
 

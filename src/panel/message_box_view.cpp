@@ -19,15 +19,6 @@ namespace {
 
 const char kSaveAs[] = "Save As...";
 
-// A dialog of the panel's own holds back timer ticks as a popup does.
-class DialogScope {
-public:
-    DialogScope() { Toolkit::instance().popupOpened(); }
-    ~DialogScope() { Toolkit::instance().popupClosed(); }
-    DialogScope(const DialogScope &) = delete;
-    DialogScope &operator=(const DialogScope &) = delete;
-};
-
 } // namespace
 
 MessageBoxView::MessageBoxView(QWidget *parent) : QPlainTextEdit(parent)
@@ -36,6 +27,7 @@ MessageBoxView::MessageBoxView(QWidget *parent) : QPlainTextEdit(parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     QFont mono("Monospace");
     mono.setStyleHint(QFont::TypeWriter);
+    mono.setStyleStrategy(QFont::PreferNoShaping); // plain text: no shaping needed
     setFont(mono);
 }
 
@@ -98,7 +90,7 @@ QMenu *MessageBoxView::createContextMenu()
 void MessageBoxView::contextMenuEvent(QContextMenuEvent *event)
 {
     const std::unique_ptr<QMenu> menu(createContextMenu());
-    const DialogScope open;
+    const PopupScope open; // a dialog of the panel's own holds back ticks as a popup does
     menu->exec(event->globalPos());
 }
 
@@ -106,7 +98,7 @@ void MessageBoxView::saveAs()
 {
     QString path;
     {
-        const DialogScope open;
+        const PopupScope open; // a dialog of the panel's own holds back ticks as a popup does
         path = QFileDialog::getSaveFileName(this, kSaveAs, QDir::home().filePath("tavr-messages.txt"),
                                             "Text files (*.txt);;All files (*)");
     }

@@ -67,4 +67,14 @@ private:
     std::deque<std::pair<int, int>> pendingCommits_;
 };
 
+// Counts a popup (or a dialog of the panel's own) as open while it lives, so
+// that it holds back timer ticks.
+class PopupScope {
+public:
+    PopupScope() { Toolkit::instance().popupOpened(); }
+    ~PopupScope() { Toolkit::instance().popupClosed(); }
+    PopupScope(const PopupScope &) = delete;
+    PopupScope &operator=(const PopupScope &) = delete;
+};
+
 } // namespace panel

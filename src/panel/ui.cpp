@@ -52,15 +52,6 @@ void toStandardError(const std::string &title, const std::string &text)
     std::fputs(line.c_str(), stderr);
 }
 
-// Counts an open popup for the dispatch of timer ticks.
-class PopupScope {
-public:
-    PopupScope() { Toolkit::instance().popupOpened(); }
-    ~PopupScope() { Toolkit::instance().popupClosed(); }
-    PopupScope(const PopupScope &) = delete;
-    PopupScope &operator=(const PopupScope &) = delete;
-};
-
 } // namespace
 
 int loadPanel(const std::string &path, const std::string &panelName, const CallbackTable &callbacks,
@@ -231,21 +222,6 @@ void setPanelTop(int panel, int top)
         window->setTop(top);
 }
 
-bool panelPositionOnScreen(int panel, int left, int top)
-{
-    const panel::PanelWindow *window = Toolkit::instance().panel(panel);
-    if (!window)
-        return false;
-    // The title bar's first part must be reachable to move the window back.
-    const QRect grip(left, top, qMin(window->width(), 200), 40);
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        const QRect seen = screen->availableGeometry().intersected(grip);
-        if (seen.width() >= 40 && seen.height() >= 20)
-            return true;
-    }
-    return false;
-}
-
 std::string panelTitle(int panel)
 {
     const panel::PanelWindow *window = Toolkit::instance().panel(panel);
@@ -291,7 +267,7 @@ void messagePopup(const std::string &title, const std::string &text)
         return;
     }
     panel::flushPendingText(); // the box shows the report before its popup
-    const PopupScope open;
+    const panel::PopupScope open;
     popupPresenter()->message(title, text);
 }
 
@@ -302,7 +278,7 @@ int confirmPopup(const std::string &title, const std::string &text)
         return 2;
     }
     panel::flushPendingText();
-    const PopupScope open;
+    const panel::PopupScope open;
     return popupPresenter()->confirm(title, text);
 }
 

@@ -82,8 +82,6 @@ int panelLeft(int panel);
 int panelTop(int panel);
 void setPanelLeft(int panel, int left);
 void setPanelTop(int panel, int top);
-// Whether the panel placed at left/top would show on some screen.
-bool panelPositionOnScreen(int panel, int left, int top);
 std::string panelTitle(int panel);
 // A status line of the panel, beside its controls: what it is connected to.
 // The panel adds whether its timer still runs.

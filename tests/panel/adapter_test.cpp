@@ -372,9 +372,6 @@ TEST_F(Adapter, AttributesAndWindowPosition)
     ui::setPanelTop(panel, 70);
     EXPECT_EQ(ui::panelLeft(panel), 130);
     EXPECT_EQ(ui::panelTop(panel), 70);
-    EXPECT_TRUE(ui::panelPositionOnScreen(panel, 130, 70));
-    EXPECT_FALSE(ui::panelPositionOnScreen(panel, 9000, 70));
-    EXPECT_FALSE(ui::panelPositionOnScreen(panel, -5000, -5000));
 }
 
 TEST_F(Adapter, ATickThatFellDueDuringALongCallbackIsDroppedNotDeliveredLate)
