@@ -68,6 +68,11 @@ void captureTrace(bool on);
 std::vector<std::string> capturedTrace();
 void clearCapturedTrace();
 
+// How many calls have gone to the chassis (every call but the error-text
+// lookup) since the process began: a count that costs nothing, for when no
+// trace is kept.
+uint64_t chassisCalls();
+
 // Appends the trace to a file (created if missing); an empty path stops it.
 // Returns an empty string on success, else the reason.
 std::string traceToFile(const std::string &path);

@@ -48,6 +48,7 @@ KordaStatus Simulator::run(const Call &call, const Body &body)
     std::optional<KordaStatus> injected;
     // A call that never fails makes no chassis traffic either.
     if (call.kind().faultable) {
+        ++chassisCalls_;
         if (latencyMs_ > 0.0)
             waitLatency(latencyMs_);
         const Card *card = world_.addressed(call.target());
@@ -177,6 +178,13 @@ void captureTrace(bool on)
     std::lock_guard lock(sim.mutex_);
     sim.configureInProcess();
     sim.trace_.setCapture(on);
+}
+
+uint64_t chassisCalls()
+{
+    Simulator &sim = Simulator::instance();
+    std::lock_guard lock(sim.mutex_);
+    return sim.chassisCalls_;
 }
 
 std::vector<std::string> capturedTrace()

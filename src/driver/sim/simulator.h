@@ -41,6 +41,7 @@ private:
     friend std::string traceToFile(const std::string &);
     friend std::optional<CardState> cardState(std::string_view, std::string_view);
     friend void describeStatusAs(KordaStatus, std::string);
+    friend uint64_t chassisCalls();
 
     Simulator() = default;
     // Call with the mutex held. The first caller decides: a driver call reads
@@ -57,6 +58,7 @@ private:
     World world_;
     FaultInjector faults_;
     double latencyMs_ = 0.0;
+    uint64_t chassisCalls_ = 0; // calls that waited the latency, since the process began
     Trace trace_;
 };
 
