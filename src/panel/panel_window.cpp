@@ -21,8 +21,10 @@ PanelWindow::PanelWindow(int handle, PanelDef def, std::map<int, ui::Callback> c
         std::unique_ptr<Control> control = createControl(c, def_.baseDir);
         const int id = c.id;
         control->setCommitHandler([this, id] { Toolkit::instance().operatorCommit(handle_, id); });
-        if (auto *timer = dynamic_cast<TimerControl *>(control.get()))
+        if (auto *timer = dynamic_cast<TimerControl *>(control.get())) {
             timer->onTick = [this, id] { Toolkit::instance().deliverTimerTick(handle_, id); };
+            timers_.push_back(timer);
+        }
         if (c.constant == def_.closeControl)
             closeControl_ = id;
         controls_[id] = std::move(control);
@@ -70,14 +72,7 @@ ui::Callback PanelWindow::callbackOf(int id) const
     return found == callbacks_.end() ? nullptr : found->second;
 }
 
-std::vector<TimerControl *> PanelWindow::timers() const
-{
-    std::vector<TimerControl *> found;
-    for (const auto &[id, control] : controls_)
-        if (auto *timer = dynamic_cast<TimerControl *>(control.get()))
-            found.push_back(timer);
-    return found;
-}
+const std::vector<TimerControl *> &PanelWindow::timers() const { return timers_; }
 
 int PanelWindow::left() const { return geometry().x(); }
 int PanelWindow::top() const { return geometry().y(); }

@@ -25,7 +25,7 @@ public:
     const PanelDef &def() const { return def_; }
     Control *control(int id) const;
     ui::Callback callbackOf(int id) const;
-    std::vector<TimerControl *> timers() const;
+    const std::vector<TimerControl *> &timers() const;
     void *callbackData() const { return callbackData_; }
 
     // The panel as shown: the client area's position on the desktop.
@@ -59,6 +59,7 @@ private:
     std::map<int, ui::Callback> callbacks_;
     void *callbackData_;
     std::map<int, std::unique_ptr<Control>> controls_;
+    std::vector<TimerControl *> timers_; // the controls are fixed once the window is built
     int closeControl_ = 0;
     std::unique_ptr<PanelLayout> layout_;
     QString statusText_;
