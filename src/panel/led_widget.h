@@ -19,6 +19,8 @@ protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
+    QRect lampArea() const;
+
     QString label_;
     QColor onColor_, offColor_;
     bool on_ = false;

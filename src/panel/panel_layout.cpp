@@ -1,5 +1,8 @@
 #include "panel/panel_layout.h"
 
+#include "panel/output_highlight.h"
+
+#include <QAbstractButton>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -135,10 +138,8 @@ QWidget *moduleBlock(int k, const ControlLookup &lookup)
         if (QWidget *x = sized(in(lookup, "strCh_" + ch), kNameWidth))
             grid->addWidget(x, 2 + j, 3);
         if (QWidget *x = in(lookup, "ENABLE_" + ch)) {
-            // A switched-on output stands out from the ones that are off.
-            x->setStyleSheet("QCheckBox { padding: 1px 3px; border-radius: 3px; }"
-                             "QCheckBox:checked { background-color: #2e9d3f; }"
-                             "QCheckBox:checked:disabled { background-color: #8fc79a; }");
+            if (auto *button = qobject_cast<QAbstractButton *>(x))
+                highlightWhenChecked(button);
             grid->addWidget(x, 2 + j, 4, Qt::AlignHCenter);
         }
     }
@@ -232,7 +233,8 @@ PanelLayout::PanelLayout(const ControlLookup &lookup, QWidget *window)
     status_ = new QLabel;
     status_->setTextFormat(Qt::PlainText);
     status_->setWordWrap(true);
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Not selectable: a selectable label is repainted after every callback,
+    // whatever the callback changed.
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     split_ = new QSplitter;
