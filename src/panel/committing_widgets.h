@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QWheelEvent>
+#include <algorithm>
 #include <functional>
 
 namespace panel {
@@ -73,8 +74,13 @@ public:
 
     void setValueFromCode(T v)
     {
-        const QSignalBlocker block(this);
-        this->setValue(v);
+        // A field that already holds and shows that value is left alone: the
+        // spin box would repaint itself all the same.
+        const QString shown = this->textFromValue(std::clamp(v, this->minimum(), this->maximum()));
+        if (shown != this->cleanText() || this->textFromValue(this->value()) != shown) {
+            const QSignalBlocker block(this);
+            this->setValue(v);
+        }
         this->takeAsCommitted();
     }
 
