@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace {
@@ -181,6 +182,7 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
 
     std::printf("%-30s %6s | %-26s | %-26s | %-26s\n", "operation", "calls", "latency 0: ms (x floor)",
                 "0.1 ms: ms (x floor)", "1 ms: ms (x floor)");
+    std::map<double, std::vector<double>> perCall; // floor per call, by latency
     for (const Operation &op : ops) {
         if (!wanted(op.name))
             continue;
@@ -206,6 +208,8 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
                 paints = b.counter.paints;
                 pixels = b.counter.pixels;
                 floor.push_back(directCallsMs(b, calls));
+                if (calls > 0)
+                    perCall[latency].push_back(floor.back() / static_cast<double>(calls));
             }
             char cell[64];
             const double f = median(floor);
@@ -218,4 +222,9 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
         std::printf("%-30s %6zu%s  paints %d, %lld kpx\n", op.name, calls, row.c_str(), paints, pixels / 1000);
         std::fflush(stdout);
     }
+    // How exact the simulated latency is: one call of the floor, against the scenario's number.
+    for (const auto &[latency, each] : perCall)
+        if (latency > 0.0)
+            std::printf("simulated latency %.1f ms: a call took %.4f ms (median of %zu floors, %+.2f %%)\n", latency,
+                        median(each), each.size(), 100.0 * (median(each) / latency - 1.0));
 }

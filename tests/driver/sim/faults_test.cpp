@@ -1,4 +1,5 @@
 // Injected faults, interlock windows and latency of a scenario.
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -170,6 +171,18 @@ TEST_F(SimFaults, LatencyDelaysEveryChassisCall)
     for (int i = 0; i < 5; ++i)
         message(34);
     EXPECT_LT(Clock::now() - started, std::chrono::milliseconds(100)) << "status texts need no chassis";
+
+    // A call takes the latency, not what the kernel makes of a sleep.
+    start(threeCards().latency(1.0));
+    std::vector<double> each;
+    for (int i = 0; i < 21; ++i) {
+        started = Clock::now();
+        KORDA_CountFreeCards(session, &count);
+        each.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+    }
+    std::nth_element(each.begin(), each.begin() + 10, each.end());
+    EXPECT_GE(each[10], 1.0);
+    EXPECT_LT(each[10], 1.05);
 }
 
 } // namespace
