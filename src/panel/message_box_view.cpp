@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -186,8 +187,13 @@ void MessageBoxView::measureFont()
     ascent_ = metrics.ascent();
     rawFont_ = QRawFont::fromFont(font());
     plainChar_.fill(false);
+    // Printable Latin-1 takes no shaping: one glyph a character. The soft
+    // hyphen shows only where a row breaks, so it goes through a layout.
+    const auto printable = [](char16_t c) { return (c >= 0x20 && c < 0x7f) || (c >= 0xa0 && c != 0xad); };
     if (rawFont_.isValid()) {
-        for (char16_t c = u' '; c < 0x7f; ++c) {
+        for (char16_t c = 0; c < plainChar_.size(); ++c) {
+            if (!printable(c))
+                continue;
             const QChar ch(c);
             quint32 glyph = 0;
             int glyphs = 1;
@@ -269,7 +275,7 @@ std::unique_ptr<QTextLayout> MessageBoxView::layOut(const QString &text) const
 void MessageBoxView::measure(Line &line, qint64 number, bool keepLayout)
 {
     line.plain = std::all_of(line.text.cbegin(), line.text.cend(),
-                             [this](QChar c) { return c.unicode() < 0x80 && plainChar_[c.unicode()]; });
+                             [this](QChar c) { return c.unicode() < plainChar_.size() && plainChar_[c.unicode()]; });
     layouts_.erase(number);
     if (line.plain) {
         line.rows = wrapPlain(line.text, nullptr);
@@ -745,12 +751,31 @@ void MessageBoxView::keyPressEvent(QKeyEvent *event)
         copy();
     else if (event == QKeySequence::SelectAll)
         selectAll();
-    else if (event == QKeySequence::MoveToStartOfDocument)
+    else if (event == QKeySequence::MoveToStartOfDocument || event->keyCombination() == QKeyCombination(Qt::Key_Home))
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
-    else if (event == QKeySequence::MoveToEndOfDocument)
+    else if (event == QKeySequence::MoveToEndOfDocument || event->keyCombination() == QKeyCombination(Qt::Key_End))
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    else if (event->key() == Qt::Key_Space && (event->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier)
+        verticalScrollBar()->triggerAction(event->modifiers() ? QAbstractSlider::SliderPageStepSub
+                                                              : QAbstractSlider::SliderPageStepAdd);
     else
         QAbstractScrollArea::keyPressEvent(event); // the page and arrow keys
+}
+
+// Ctrl and the wheel make the text larger or smaller.
+void MessageBoxView::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    const int steps = event->angleDelta().y() / 120;
+    QFont larger = font();
+    if (steps != 0 && larger.pointSizeF() > 0) {
+        larger.setPointSizeF(std::clamp(larger.pointSizeF() + steps, 4.0, 72.0));
+        setFont(larger); // measured again and rewrapped on the font change
+    }
+    event->accept();
 }
 
 bool MessageBoxView::saveTo(const QString &path)

@@ -3,7 +3,7 @@
 // and copy text, and can be saved to a file.
 //
 // It holds its text as lines and lays out only the rows it paints: a line of
-// plain ASCII is wrapped and drawn from per-character glyphs and advances,
+// plain Latin-1 is wrapped and drawn from per-character glyphs and advances,
 // any other line through a QTextLayout kept while the line is in view. An
 // append at the bottom moves the rows on screen up by a blit and paints only
 // the new ones.
@@ -66,6 +66,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -131,9 +132,9 @@ private:
     int lineHeight_ = 1;
     int ascent_ = 0;
     QRawFont rawFont_;
-    std::array<qreal, 128> advance_{};
-    std::array<quint32, 128> glyph_{};
-    std::array<bool, 128> plainChar_{};
+    std::array<qreal, 256> advance_{};
+    std::array<quint32, 256> glyph_{};
+    std::array<bool, 256> plainChar_{}; // of Latin-1 drawn without a layout
     QTextOption option_;
     // Layouts of the lines that need one, by line number; kept for those in view.
     std::unordered_map<qint64, std::unique_ptr<QTextLayout>> layouts_;

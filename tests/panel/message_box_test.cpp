@@ -79,7 +79,7 @@ TEST_F(MessageBox, WhatItPaintsBitByBitEqualsAFullRepaint)
         {"its end", [&] { view.appendExactly(" --> 2.5000V   ch9\n"); }},
         {"lines that scroll", [&] { view.appendExactly(numbered(3, 20)); }},
         {"a wrapped line", [&] { view.appendExactly(longLine); }},
-        {"tabs and other characters", [&] { view.appendExactly("a\tb\t\tc\n\u00b5A \u00e9t\u00e9 \u4e2d\u6587 x\u00a0y\n"); }},
+        {"tabs and other characters", [&] { view.appendExactly("a\tb\t\tc\n\u00b5A \u00e9t\u00e9\n\u03a9 \u4e2d\u6587 x\u00a0y\n"); }},
         {"one line", [&] { view.appendExactly("one line\n"); }},
         {"the box full", [&] {
              view.setMaximumLineCount(30);
@@ -150,7 +150,8 @@ TEST_F(MessageBox, WrapsLongLinesAtItsWidthAndCountsTheirRows)
         {"abcdefgh ijklmnop", 2},     // the word moves down whole
         {"abcdefghijklmnopqrstuvwxy", 3},
         {"a              b", 2},      // blanks hang at the row's end
-        {QString(11, u'\u00b5'), 2},  // laid out by Qt
+        {QString(11, u'\u00b5'), 2},  // Latin-1
+        {QString(11, u'\u03a9'), 2},  // laid out by Qt
     };
     QStringList lines;
     int rows = 0;
