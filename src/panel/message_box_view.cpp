@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 namespace panel {
 
@@ -183,29 +184,42 @@ bool MessageBoxView::atBottom() const
 void MessageBoxView::measureFont()
 {
     const QFontMetrics metrics(font());
-    lineHeight_ = std::max(1, metrics.height());
-    ascent_ = metrics.ascent();
+    int above = metrics.ascent();
+    int below = metrics.height() - metrics.ascent();
     rawFont_ = QRawFont::fromFont(font());
     plainChar_.fill(false);
+    struct Glyph {
+        char16_t c;
+        quint32 index;
+        QRectF bounds;
+    };
+    std::vector<Glyph> found;
     // Printable Latin-1 takes no shaping: one glyph a character. The soft
     // hyphen shows only where a row breaks, so it goes through a layout.
     const auto printable = [](char16_t c) { return (c >= 0x20 && c < 0x7f) || (c >= 0xa0 && c != 0xad); };
-    if (rawFont_.isValid()) {
-        for (char16_t c = 0; c < plainChar_.size(); ++c) {
-            if (!printable(c))
-                continue;
-            const QChar ch(c);
-            quint32 glyph = 0;
-            int glyphs = 1;
-            if (!rawFont_.glyphIndexesForChars(&ch, 1, &glyph, &glyphs) || glyphs != 1 || (glyph == 0 && c != u' '))
-                continue; // not in the font itself: drawn through a layout, with a fallback font
-            QPointF advance;
-            rawFont_.advancesForGlyphIndexes(&glyph, &advance, 1);
-            glyph_[c] = glyph;
-            advance_[c] = advance.x();
-            plainChar_[c] = true;
+    for (char16_t c = 0; rawFont_.isValid() && c < plainChar_.size(); ++c) {
+        const QChar ch(c);
+        quint32 glyph = 0;
+        int glyphs = 1;
+        if (!printable(c) || !rawFont_.glyphIndexesForChars(&ch, 1, &glyph, &glyphs) || glyphs != 1
+            || (glyph == 0 && c != u' '))
+            continue; // not in the font itself: drawn through a layout, with a fallback font
+        QPointF advance;
+        rawFont_.advancesForGlyphIndexes(&glyph, &advance, 1);
+        glyph_[c] = glyph;
+        advance_[c] = advance.x();
+        const QRectF bounds = rawFont_.boundingRect(glyph);
+        found.push_back({c, glyph, bounds});
+        if (c < 0x80) { // rows are high enough for every ASCII glyph
+            above = std::max(above, static_cast<int>(std::ceil(-bounds.top())));
+            below = std::max(below, static_cast<int>(std::ceil(bounds.bottom())));
         }
     }
+    lineHeight_ = std::max(1, above + below);
+    ascent_ = above;
+    // A plain row is painted unclipped: its glyphs must stay in their row.
+    for (const Glyph &g : found)
+        plainChar_[g.c] = g.bounds.top() >= -above && g.bounds.bottom() <= below;
     plainChar_[u'\t'] = plainChar_[u' '];
 }
 
@@ -459,8 +473,6 @@ void MessageBoxView::paintEvent(QPaintEvent *event)
             selTo = number == selEnd.line ? selEnd.column : static_cast<int>(line.text.size());
             lineEndSelected = number < selEnd.line && row == line.rows - 1;
         }
-        // Each row paints only its own band, as it does when painted alone.
-        p.setClipRect(QRect(0, y, width, lineHeight_));
         if (line.plain) {
             if (startsOf != index) {
                 starts.clear();
@@ -471,7 +483,11 @@ void MessageBoxView::paintEvent(QPaintEvent *event)
             const int to = row + 1 < starts.size() ? starts[row + 1] : static_cast<int>(line.text.size());
             paintPlainRow(p, line, starts[row], to, y, selFrom, selTo, lineEndSelected);
         } else {
+            // Glyphs of another font may reach out of the row: each row
+            // paints only its own, as it does when painted alone.
+            p.setClipRect(QRect(0, y, width, lineHeight_));
             paintLaidOutRow(p, layoutOf(index), row, y, selFrom, selTo, lineEndSelected);
+            p.setClipping(false);
         }
         if (++row >= line.rows) {
             ++index;

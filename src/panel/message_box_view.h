@@ -46,6 +46,8 @@ public:
     void setMaximumLineCount(int lines);
     // The rows the text takes, wrapped at the current width.
     int rowCount() const { return totalRows_; }
+    // The height of a row, in pixels: the font's, or more where a glyph needs it.
+    int rowHeight() const { return lineHeight_; }
     bool atBottom() const;
 
     QString selectedText() const;
