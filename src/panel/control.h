@@ -74,8 +74,8 @@ private:
 };
 
 // Puts the text gathered by text boxes since their last flush into them. Text
-// appended from code is held and inserted in one piece (Qt lays out a block
-// again on every insertion); it must be in the box before anything shows or
+// appended from code is held and inserted in one piece (each insertion moves
+// and repaints the box's view); it must be in the box before anything shows or
 // reads it: a repaint, a popup, the end of a callback, a read of the box.
 void flushPendingText();
 

@@ -166,7 +166,7 @@ public:
     explicit TextBoxControl(const ControlDef &def) : Control(def)
     {
         edit_ = new MessageBoxView;
-        edit_->setMaximumBlockCount(kMessageBoxMaxLines);
+        edit_->setMaximumLineCount(kMessageBoxMaxLines);
         replaceValue(def.textValue);
     }
 

@@ -2,13 +2,13 @@
 // dispatch the panel's timer uses: lamps, interlock lines, the hint popup,
 // the read-backs of position 1, and how statuses 34 and 4112 end the polling.
 #include "driver/sim/korda_sim.h"
+#include "panel/message_box_view.h"
 #include "panel/toolkit_test_access.h"
 #include "panel/ui.h"
 #include "support/panel_harness.h"
 #include "support/reports.h"
 
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -375,7 +375,7 @@ TEST(Poll, TheMessageBoxKeepsItsNewestLinesInViewAndStaysBounded)
     const std::string newest = line(6) + line(7);
     EXPECT_EQ(box.substr(box.size() - newest.size()), newest);
 
-    auto *edit = qobject_cast<QPlainTextEdit *>(h.widget(ctrl::MSGBOX));
+    auto *edit = qobject_cast<panel::MessageBoxView *>(h.widget(ctrl::MSGBOX));
     ASSERT_NE(edit, nullptr);
     const QScrollBar *bar = edit->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);

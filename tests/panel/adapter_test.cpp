@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QThread>
@@ -253,10 +252,10 @@ TEST_F(Adapter, TheMessageBoxAppendsExactlyAndStaysBounded)
     for (int i = 0; i < 25000; ++i)
         ui::setText(panel, ctrl::MSGBOX, "Interlock Card2 active (press RESET to resume)\n");
     ui::setText(panel, ctrl::MSGBOX, "the newest line\n");
-    auto *box = qobject_cast<QPlainTextEdit *>(input(ctrl::MSGBOX));
+    auto *box = qobject_cast<panel::MessageBoxView *>(input(ctrl::MSGBOX));
     ASSERT_NE(box, nullptr);
-    EXPECT_LE(box->document()->blockCount(), 10000);
     EXPECT_TRUE(QString::fromStdString(ui::getText(panel, ctrl::MSGBOX)).endsWith("\nthe newest line\n"));
+    EXPECT_EQ(box->lineCount(), 10000) << "read after the flush the read above made";
     EXPECT_EQ(box->verticalScrollBar()->value(), box->verticalScrollBar()->maximum());
 }
 
@@ -405,7 +404,7 @@ TEST_F(Adapter, ATickThatFellDueDuringALongCallbackIsDroppedNotDeliveredLate)
 // bottom, the box follows the newest line again.
 TEST_F(Adapter, TheMessageBoxFollowsOnlyWhileItsViewIsAtTheBottom)
 {
-    auto *box = qobject_cast<QPlainTextEdit *>(input(ctrl::MSGBOX));
+    auto *box = qobject_cast<panel::MessageBoxView *>(input(ctrl::MSGBOX));
     ASSERT_NE(box, nullptr);
     QScrollBar *bar = box->verticalScrollBar();
     for (int i = 0; i < 300; ++i)
@@ -432,14 +431,14 @@ TEST_F(Adapter, TheMessageBoxFollowsOnlyWhileItsViewIsAtTheBottom)
 // in a popup and changes neither the box, nor the file there, nor the panel.
 TEST_F(Adapter, TheMessageBoxSavesItsTextAndReportsAFailedWrite)
 {
-    auto *box = dynamic_cast<panel::MessageBoxView *>(input(ctrl::MSGBOX));
+    auto *box = qobject_cast<panel::MessageBoxView *>(input(ctrl::MSGBOX));
     ASSERT_NE(box, nullptr);
     QStringList actions;
     const std::unique_ptr<QMenu> menu(box->createContextMenu());
     for (const QAction *a : menu->actions())
-        actions << a->text().remove('&').section('\t', 0, 0);
-    for (const char *wanted : {"Copy", "Select All", "Save As..."})
-        EXPECT_TRUE(actions.contains(wanted)) << wanted << " in " << actions.join(", ").toStdString();
+        if (!a->isSeparator())
+            actions << a->text().remove('&').section('\t', 0, 0);
+    EXPECT_EQ(actions, QStringList({"Copy", "Select All", "Save As..."}));
 
     const std::string text = " searching cards  in LXI Chassis, IP address: 10.0.0.5\n\u00b5 line\n\nNO MODULES FOUND\n";
     ui::setText(panel, ctrl::MSGBOX, text);
