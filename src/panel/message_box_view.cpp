@@ -387,6 +387,17 @@ void MessageBoxView::locateTop(int row)
     topRow_ = row;
 }
 
+std::pair<int, int> MessageBoxView::lineAtViewRow(int k) const
+{
+    int index = topLine_;
+    int row = topRowInLine_ + k;
+    while (row < 0 && index > 0)
+        row += lines_[--index].rows;
+    while (index < lineCount() && row >= lines_[index].rows)
+        row -= lines_[index++].rows;
+    return {index, row};
+}
+
 // Moves the rows on screen up by `rows` (down if negative): what is still in
 // view is blitted, the rest painted.
 void MessageBoxView::scrollRows(int rows)
@@ -443,19 +454,7 @@ void MessageBoxView::paintEvent(QPaintEvent *event)
     const int first = std::max(0, (area.top() - kMargin) / lineHeight_);
     const int last = (area.bottom() - kMargin) / lineHeight_;
 
-    int index = topLine_;
-    int row = topRowInLine_;
-    for (int skip = first; skip > 0 && index < lineCount();) {
-        const int left = lines_[index].rows - row;
-        if (skip < left) {
-            row += skip;
-            skip = 0;
-        } else {
-            skip -= left;
-            ++index;
-            row = 0;
-        }
-    }
+    auto [index, row] = lineAtViewRow(first);
     const Position selStart = std::min(anchor_, cursor_);
     const Position selEnd = std::max(anchor_, cursor_);
     const bool selection = selStart != selEnd;
@@ -582,12 +581,7 @@ MessageBoxView::Position MessageBoxView::positionAt(QPoint point)
         return {firstLine_, 0};
     if (topRow_ + k >= totalRows_)
         return endPosition();
-    int index = topLine_;
-    int row = topRowInLine_ + k;
-    while (row < 0)
-        row += lines_[--index].rows;
-    while (row >= lines_[index].rows)
-        row -= lines_[index++].rows;
+    const auto [index, row] = lineAtViewRow(k);
     const Line &line = lines_[index];
     const qreal x = point.x() - kMargin;
     int column = 0;

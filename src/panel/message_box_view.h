@@ -19,6 +19,7 @@
 #include <deque>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 class QMenu;
 class QTextLayout;
@@ -102,6 +103,9 @@ private:
     void relayout(bool rewrap);
     void setScrollState(int top);
     void locateTop(int row);
+    // The line (its index, lineCount() past the end) and the row in it shown
+    // at row `k` of the view, the top row being 0.
+    std::pair<int, int> lineAtViewRow(int k) const;
     int pageRows() const;
     int viewRows() const;
     void scrollRows(int rows);

@@ -58,7 +58,7 @@ private:
     World world_;
     FaultInjector faults_;
     double latencyMs_ = 0.0;
-    uint64_t chassisCalls_ = 0; // calls that waited the latency, since the process began
+    uint64_t chassisCalls_ = 0; // calls that went to the chassis, since the process began
     Trace trace_;
 };
 
