@@ -51,8 +51,11 @@ struct PaintCounter : QObject {
         if (e->type() == QEvent::Paint) {
             if (log) {
                 const QRect r = static_cast<QPaintEvent *>(e)->rect();
-                std::printf("paint %s in %s: %dx%d at %d,%d\n", o->metaObject()->className(),
-                            o->parent() ? o->parent()->metaObject()->className() : "-", r.width(), r.height(), r.x(), r.y());
+                auto *w = static_cast<QWidget *>(o);
+                const QPoint at = w->mapTo(w->window(), QPoint()); // where it sits in the window
+                std::printf("paint %s in %s: %dx%d at %d,%d (window %d,%d)\n", o->metaObject()->className(),
+                            o->parent() ? o->parent()->metaObject()->className() : "-", r.width(), r.height(), r.x(),
+                            r.y(), at.x(), at.y());
             }
             ++paints;
             for (const QRect &r : static_cast<QPaintEvent *>(e)->region())

@@ -3,6 +3,7 @@
 #include "panel/control.h"
 #include "panel/indicator_field.h"
 #include "panel/led_widget.h"
+#include "panel/line_edit_frame.h"
 #include "panel/message_box_view.h"
 #include "panel/timer_control.h"
 
@@ -113,6 +114,7 @@ public:
             edit_ = new CommittingLineEdit(def.maxLength);
         else
             edit_ = indicator_ = new IndicatorField;
+        drawFrameFromCache(edit_);
         setText(def.textValue);
         edit_->onCommit = [this] { commit(); };
     }

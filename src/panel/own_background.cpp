@@ -1,0 +1,55 @@
+#include "panel/own_background.h"
+
+#include <QAbstractSpinBox>
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace panel {
+
+namespace {
+
+// The brush the nearest ancestor that paints its background paints it with.
+QBrush backgroundBehind(const QWidget *widget)
+{
+    const QWidget *w = widget->parentWidget();
+    while (w && !w->isWindow() && !w->autoFillBackground())
+        w = w->parentWidget();
+    if (!w)
+        return widget->palette().brush(QPalette::Window);
+    return w->palette().brush(w->backgroundRole());
+}
+
+// Fills what is to be painted, then lets the widget paint itself over it.
+class BackgroundFirst : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        auto *widget = static_cast<QWidget *>(watched);
+        const QBrush brush = backgroundBehind(widget);
+        QPainter painter(widget);
+        for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
+            painter.fillRect(r, brush);
+        return false;
+    }
+};
+
+} // namespace
+
+void paintOwnBackground(QWidget *widget)
+{
+    // A spin box and the text field inside it, both opaque, were painted
+    // twice over when a whole column of them changed (a reset dims 84): Qt
+    // paints the field once on its own and once more through the spin box.
+    if (!widget || widget->testAttribute(Qt::WA_OpaquePaintEvent) || qobject_cast<QAbstractSpinBox *>(widget))
+        return;
+    widget->setAttribute(Qt::WA_OpaquePaintEvent);
+    widget->installEventFilter(new BackgroundFirst(widget));
+}
+
+} // namespace panel
