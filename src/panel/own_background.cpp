@@ -1,9 +1,9 @@
 #include "panel/own_background.h"
 
-#include <QAbstractSpinBox>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWidget>
 
 namespace panel {
 
@@ -43,13 +43,13 @@ protected:
 
 void paintOwnBackground(QWidget *widget)
 {
-    // A spin box and the text field inside it, both opaque, were painted
-    // twice over when a whole column of them changed (a reset dims 84): Qt
-    // paints the field once on its own and once more through the spin box.
-    if (!widget || widget->testAttribute(Qt::WA_OpaquePaintEvent) || qobject_cast<QAbstractSpinBox *>(widget))
+    if (!widget || widget->testAttribute(Qt::WA_OpaquePaintEvent))
         return;
     widget->setAttribute(Qt::WA_OpaquePaintEvent);
     widget->installEventFilter(new BackgroundFirst(widget));
+    // The text field inside a spin box stays as it is: with both opaque, Qt
+    // painted the field twice over when a whole column of spin boxes changed
+    // (a reset dims 84), once on its own and once more through its spin box.
 }
 
 } // namespace panel

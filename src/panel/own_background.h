@@ -8,7 +8,6 @@ class QWidget;
 
 namespace panel {
 
-// Spin boxes are left as they are (see the definition).
 void paintOwnBackground(QWidget *widget);
 
 } // namespace panel

@@ -4,6 +4,7 @@
 #include "panel/own_background.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +39,12 @@ TEST(CheaperPainting, LooksAsTheStylesOwn)
         {"label", [] { return new QLabel("Interlock"); }, ownBackground},
         {"push button", [] { return new QPushButton("RESET"); }, ownBackground},
         {"check box", [] { return new QCheckBox("on"); }, ownBackground},
+        {"spin box", [] {
+             auto *spin = new QDoubleSpinBox;
+             spin->setValue(12.5);
+             return spin;
+         },
+         ownBackground},
         {"read-only field", [] { return field(true); }, ownBackground},
         {"field, frame from an image", [] { return field(false); }, cachedFrame},
         {"read-only field, both", [] { return field(true); },
