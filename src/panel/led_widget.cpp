@@ -2,12 +2,41 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmapCache>
 
 namespace panel {
 
 namespace {
 const int kLamp = 14; // lamp diameter, pixels
 const int kGap = 5;
+
+// The lamp as it is drawn over its background, drawn once per look: seven
+// lamps blink at every poll tick, and an antialiased circle costs many times
+// the copy of its image.
+QPixmap lampImage(QColor fill, QColor rim, QColor background, qreal ratio)
+{
+    const QString key = QStringLiteral("tavr-lamp:%1:%2:%3:%4")
+                            .arg(fill.rgba())
+                            .arg(rim.rgba())
+                            .arg(background.rgba())
+                            .arg(ratio);
+    QPixmap image;
+    if (QPixmapCache::find(key, &image))
+        return image;
+    // The rim reaches half a pixel out of the lamp: one pixel around it.
+    image = QPixmap(QSize(kLamp + 2, kLamp + 2) * ratio);
+    image.setDevicePixelRatio(ratio);
+    image.fill(background);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(rim, 1));
+    p.setBrush(fill);
+    p.drawEllipse(QRect(1, 1, kLamp, kLamp));
+    p.end();
+    QPixmapCache::insert(key, image);
+    return image;
+}
+
 } // namespace
 
 LedWidget::LedWidget(const QString &label, QColor on, QColor off, QWidget *parent)
@@ -38,15 +67,13 @@ QSize LedWidget::sizeHint() const
 void LedWidget::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    p.fillRect(event->rect(), palette().window());
-    p.setRenderHint(QPainter::Antialiasing);
+    const QBrush background = palette().window();
+    p.fillRect(event->rect(), background);
     const int y = (height() - kLamp) / 2;
     QColor fill = on_ ? onColor_ : offColor_;
     if (!isEnabled())
         fill = fill.darker(150);
-    p.setPen(QPen(palette().color(QPalette::Shadow), 1));
-    p.setBrush(fill);
-    p.drawEllipse(QRect(1, y, kLamp, kLamp));
+    p.drawPixmap(0, y - 1, lampImage(fill, palette().color(QPalette::Shadow), background.color(), devicePixelRatioF()));
     if (!label_.isEmpty() && !lampArea().contains(event->rect())) {
         p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
         p.drawText(QRect(kLamp + 2 + kGap, 0, width() - kLamp - 2 - kGap, height()),
