@@ -1,8 +1,9 @@
 #include "panel/led_widget.h"
 
+#include "panel/image_cache.h"
+
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPixmapCache>
 
 namespace panel {
 
@@ -15,26 +16,19 @@ const int kGap = 5;
 // the copy of its image.
 QPixmap lampImage(QColor fill, QColor rim, QColor background, qreal ratio)
 {
-    const QString key = QStringLiteral("tavr-lamp:%1:%2:%3:%4")
-                            .arg(fill.rgba())
-                            .arg(rim.rgba())
-                            .arg(background.rgba())
-                            .arg(ratio);
-    QPixmap image;
-    if (QPixmapCache::find(key, &image))
+    const ImageKey key = {2, fill.rgba(), rim.rgba(), background.rgba(), static_cast<quint64>(ratio * 1000)};
+    return cachedImage(key, [&] {
+        // The rim reaches half a pixel out of the lamp: one pixel around it.
+        QPixmap image(QSize(kLamp + 2, kLamp + 2) * ratio);
+        image.setDevicePixelRatio(ratio);
+        image.fill(background);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(rim, 1));
+        p.setBrush(fill);
+        p.drawEllipse(QRect(1, 1, kLamp, kLamp));
         return image;
-    // The rim reaches half a pixel out of the lamp: one pixel around it.
-    image = QPixmap(QSize(kLamp + 2, kLamp + 2) * ratio);
-    image.setDevicePixelRatio(ratio);
-    image.fill(background);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(rim, 1));
-    p.setBrush(fill);
-    p.drawEllipse(QRect(1, 1, kLamp, kLamp));
-    p.end();
-    QPixmapCache::insert(key, image);
-    return image;
+    });
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #include "panel/line_edit_frame.h"
 
+#include "panel/image_cache.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPixmapCache>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOptionFrame>
@@ -27,26 +28,23 @@ public:
             return;
         }
         const qreal ratio = painter->device()->devicePixelRatioF();
-        const QString key = QStringLiteral("tavr-field-frame:%1:%2:%3x%4:%5:%6:%7")
-                                .arg(static_cast<uint>(option->state))
-                                .arg(static_cast<int>(option->direction))
-                                .arg(option->rect.width())
-                                .arg(option->rect.height())
-                                .arg(ratio)
-                                .arg(option->palette.cacheKey())
-                                .arg(frame->lineWidth);
-        QPixmap image;
-        if (!QPixmapCache::find(key, &image)) {
-            image = QPixmap(option->rect.size() * ratio);
-            image.setDevicePixelRatio(ratio);
-            image.fill(Qt::transparent);
+        const ImageKey key = {3,
+                              static_cast<quint64>(option->state),
+                              static_cast<quint64>(option->direction),
+                              static_cast<quint64>(option->rect.width()) << 32 | static_cast<quint32>(option->rect.height()),
+                              static_cast<quint64>(ratio * 1000),
+                              static_cast<quint64>(option->palette.cacheKey()),
+                              static_cast<quint64>(frame->lineWidth)};
+        const QPixmap image = cachedImage(key, [&] {
+            QPixmap drawn(option->rect.size() * ratio);
+            drawn.setDevicePixelRatio(ratio);
+            drawn.fill(Qt::transparent);
             QStyleOptionFrame at = *frame;
             at.rect.moveTo(0, 0);
-            QPainter imagePainter(&image);
+            QPainter imagePainter(&drawn);
             QProxyStyle::drawPrimitive(element, &at, &imagePainter, widget);
-            imagePainter.end();
-            QPixmapCache::insert(key, image);
-        }
+            return drawn;
+        });
         painter->drawPixmap(option->rect.topLeft(), image);
     }
 };

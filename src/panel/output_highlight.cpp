@@ -1,10 +1,11 @@
 #include "panel/output_highlight.h"
 
+#include "panel/image_cache.h"
+
 #include <QAbstractButton>
 #include <QEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QPixmapCache>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -21,25 +22,21 @@ const int kPadY = 1;
 QPixmap boxImage(const QAbstractButton *button, QStyleOptionButton option)
 {
     const qreal ratio = button->devicePixelRatioF();
-    const QString key = QStringLiteral("tavr-output-switch:%1:%2x%3:%4:%5:%6")
-                            .arg(static_cast<int>(option.state))
-                            .arg(option.rect.width())
-                            .arg(option.rect.height())
-                            .arg(ratio)
-                            .arg(option.palette.cacheKey())
-                            .arg(option.text);
-    QPixmap image;
-    if (QPixmapCache::find(key, &image))
+    const ImageKey key = {1,
+                          static_cast<quint64>(option.state),
+                          static_cast<quint64>(option.rect.width()) << 32 | static_cast<quint32>(option.rect.height()),
+                          static_cast<quint64>(ratio * 1000),
+                          static_cast<quint64>(option.palette.cacheKey()),
+                          qHash(option.text)};
+    return cachedImage(key, [&] {
+        QPixmap image(option.rect.size() * ratio);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        option.rect.moveTo(0, 0);
+        QPainter painter(&image);
+        button->style()->drawControl(QStyle::CE_CheckBox, &option, &painter, button);
         return image;
-    image = QPixmap(option.rect.size() * ratio);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::transparent);
-    option.rect.moveTo(0, 0);
-    QPainter painter(&image);
-    button->style()->drawControl(QStyle::CE_CheckBox, &option, &painter, button);
-    painter.end();
-    QPixmapCache::insert(key, image);
-    return image;
+    });
 }
 
 // Paints the button: backdrop, then the box a little inset.
