@@ -5,6 +5,8 @@
 // new baseline and never commit.
 #pragma once
 
+#include "panel/number_field.h"
+
 #include <QDoubleSpinBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -65,6 +67,7 @@ public:
 
     CommittingSpinBox()
     {
+        this->setLineEdit(new NumberField);
         this->setKeyboardTracking(false);
         this->setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
         // The wheel must never give focus, and without focus it never steps.

@@ -1,5 +1,6 @@
 // The panel's cheaper ways of painting its controls look exactly as the
 // style's own, in every kind and state they are used in.
+#include "panel/committing_widgets.h"
 #include "panel/line_edit_frame.h"
 #include "panel/own_background.h"
 
@@ -71,6 +72,45 @@ TEST(CheaperPainting, LooksAsTheStylesOwn)
             c.cheaper(control);
             const QImage cheaper = window.grab().toImage();
             EXPECT_EQ(cheaper, styles);
+        }
+    }
+}
+
+// A spin box's number painted by its own field, next to a plain Qt spin box.
+TEST(CheaperPainting, NumbersWithoutFocusLookAsTheLineEditPaintsThem)
+{
+    struct Number {
+        double value;
+        int decimals;
+        int width;
+        bool buttons;
+    };
+    const Number numbers[] = {
+        {1.0, 3, 78, true}, {-12.5, 4, 78, true}, {0.0, 0, 62, true}, {1234.5678, 4, 62, true}, {8.25, 2, 56, false},
+    };
+    for (const Number &n : numbers) {
+        for (const bool enabled : {true, false}) {
+            SCOPED_TRACE(QString("%1 with %2 decimals%3").arg(n.value).arg(n.decimals).arg(enabled ? "" : ", dimmed").toStdString());
+            QImage looks[2];
+            for (int i = 0; i < 2; ++i) {
+                QWidget window;
+                window.resize(100, 40);
+                QDoubleSpinBox *spin = i == 0 ? new QDoubleSpinBox(&window) : new panel::CommittingDoubleSpinBox;
+                spin->setParent(&window);
+                spin->setLocale(QLocale::c());
+                spin->setRange(-10000, 10000);
+                spin->setDecimals(n.decimals);
+                spin->setValue(n.value);
+                spin->setAlignment(Qt::AlignRight);
+                spin->setButtonSymbols(n.buttons ? QAbstractSpinBox::UpDownArrows : QAbstractSpinBox::NoButtons);
+                spin->setGeometry(4, 8, n.width, 23);
+                spin->setEnabled(enabled);
+                window.show();
+                ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+                spin->clearFocus(); // as the panel's fields are, but the one in use
+                looks[i] = window.grab().toImage();
+            }
+            EXPECT_EQ(looks[1], looks[0]);
         }
     }
 }
