@@ -171,6 +171,16 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
          [](Booted &b) { ui::savePanelState(b.h.panel(), "bench.state", 0); }},
         {"recall of the state file", plain, [](Booted &b) { ui::savePanelState(b.h.panel(), "bench.state", 0); },
          [](Booted &b) { ui::recallPanelState(b.h.panel(), "bench.state", 0); }},
+        {"append, 2000 lines in the box", plain,
+         [](Booted &b) {
+             for (int i = 0; i < 2000; ++i)
+                 ui::setText(b.h.panel(), ctrl::MSGBOX, "INTERLOCK ACTIVE on module 3 - outputs are off\n");
+             ui::processDrawEvents(b.h.panel());
+         },
+         [](Booted &b) {
+             ui::setText(b.h.panel(), ctrl::MSGBOX, "VOLTAGE_CH_9 - 2.500V --> 2.5000V   ch9\n");
+             ui::processDrawEvents(b.h.panel());
+         }},
         {"append, box full", plain,
          [](Booted &b) {
              for (int i = 0; i < 10100; ++i)

@@ -1,5 +1,7 @@
 #include "panel/message_box_view.h"
 
+#include "panel/quiet_scroll_bar.h"
+
 #include "panel/control.h"
 #include "panel/toolkit.h"
 #include "panel/ui.h"
@@ -47,6 +49,7 @@ QString withShortcut(const char *text, QKeySequence::StandardKey key)
 MessageBoxView::MessageBoxView(QWidget *parent) : QAbstractScrollArea(parent)
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBar(new QuietScrollBar(Qt::Vertical));
     viewport()->setCursor(Qt::IBeamCursor);
     option_.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     QFont mono("Monospace");
@@ -351,14 +354,11 @@ void MessageBoxView::relayout(bool rewrap)
 
 void MessageBoxView::setScrollState(int top)
 {
-    QScrollBar *bar = verticalScrollBar();
+    auto *bar = static_cast<QuietScrollBar *>(verticalScrollBar());
     const int page = pageRows();
     {
         const QScopedValueRollback<bool> fromHere(adjusting_, true);
-        bar->setRange(0, std::max(0, totalRows_ - page));
-        bar->setPageStep(page);
-        bar->setSingleStep(1);
-        bar->setValue(top);
+        bar->setState(std::max(0, totalRows_ - page), page, top);
     }
     locateTop(bar->value());
 }

@@ -3,6 +3,7 @@
 #include "panel/committing_widgets.h"
 #include "panel/line_edit_frame.h"
 #include "panel/own_background.h"
+#include "panel/quiet_scroll_bar.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -10,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -40,6 +43,13 @@ TEST(CheaperPainting, LooksAsTheStylesOwn)
         {"label", [] { return new QLabel("Interlock"); }, ownBackground},
         {"push button", [] { return new QPushButton("RESET"); }, ownBackground},
         {"check box", [] { return new QCheckBox("on"); }, ownBackground},
+        {"scroll bar", [] {
+             auto *bar = new QScrollBar(Qt::Vertical);
+             bar->setRange(0, 300);
+             bar->setValue(120);
+             return bar;
+         },
+         ownBackground},
         {"spin box", [] {
              auto *spin = new QDoubleSpinBox;
              spin->setValue(12.5);
@@ -112,6 +122,38 @@ TEST(CheaperPainting, NumbersWithoutFocusLookAsTheLineEditPaintsThem)
             }
             EXPECT_EQ(looks[1], looks[0]);
         }
+    }
+}
+
+// The scroll bar that skips repaints shows on screen what a plain one shows,
+// step by step as a log grows, follows and is scrolled back.
+TEST(CheaperPainting, AQuietScrollBarNeverShowsAStaleSlider)
+{
+    struct Step {
+        int maximum, page, value;
+    };
+    const Step steps[] = {{0, 30, 0},       {5, 30, 5},       {400, 30, 400},   {401, 30, 401},  {402, 30, 402},
+                          {1500, 30, 1500}, {1501, 30, 1501}, {1501, 30, 1400}, {1502, 30, 1400}, {1502, 30, 0},
+                          {1502, 60, 0},    {9970, 30, 9970}, {9970, 30, 9969}};
+    QWidget windows[2];
+    QScrollBar plain(Qt::Vertical, &windows[0]);
+    panel::QuietScrollBar quiet(Qt::Vertical, &windows[1]);
+    for (QWidget &w : windows) {
+        w.resize(20, 300);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    }
+    plain.setGeometry(3, 0, 14, 300);
+    quiet.setGeometry(3, 0, 14, 300);
+    const auto onScreen = [](QWidget &w) { return w.screen()->grabWindow(w.winId()).toImage(); };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(QString("range to %1, page %2, at %3").arg(s.maximum).arg(s.page).arg(s.value).toStdString());
+        plain.setRange(0, s.maximum);
+        plain.setPageStep(s.page);
+        plain.setValue(s.value);
+        quiet.setState(s.maximum, s.page, s.value);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(onScreen(windows[1]), onScreen(windows[0]));
     }
 }
 
