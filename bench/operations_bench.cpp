@@ -4,7 +4,9 @@
 // repaints paint; the paints column counts the paint events of every widget
 // and the pixels they covered. No trace is kept while an operation is timed.
 //   TAVR_BENCH_RUNS=7 ./build/default/bench_operations
-// TAVR_BENCH_PAINTS=1 lists every paint event of the timed operations.
+// TAVR_BENCH_PAINTS=1 lists every paint event of the timed operations;
+// TAVR_BENCH_BOX_LINES=2000 starts every operation with that many lines in
+// the message box (by default it holds the start's dozen).
 #include "support/scenario.h"
 #include "support/state_file.h"
 #include "support/panel_harness.h"
@@ -78,6 +80,10 @@ struct Booted {
         // every widget once, which belongs to no operation.
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        // TAVR_BENCH_BOX_LINES: a log of that many lines, as after a while at the bench.
+        for (int i = qEnvironmentVariableIntValue("TAVR_BENCH_BOX_LINES"); i > 0; --i)
+            ui::setText(h.panel(), ctrl::MSGBOX, "Card3 S/N 300003 found\n");
+        ui::processDrawEvents(h.panel());
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents();
         h.popups.confirmAnswers = std::deque<int>(64, 1);
