@@ -9,6 +9,8 @@
 // the new ones.
 #pragma once
 
+#include "panel/glyph_tiles.h"
+
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QRawFont>
@@ -61,6 +63,11 @@ public:
     bool saveTo(const QString &path);
     // The context menu: Copy, Select All and "Save As...".
     QMenu *createContextMenu();
+
+    // For tests: whether plain rows may be copied from glyph tiles rather
+    // than drawn as glyph runs, and how many rows were so far.
+    void setGlyphTiles(bool on) { tilesOn_ = on; }
+    qint64 tiledRows() const { return tiledRows_; }
 
 protected:
     bool event(QEvent *event) override;
@@ -141,6 +148,9 @@ private:
     std::array<qreal, 256> advance_{};
     std::array<quint32, 256> glyph_{};
     std::array<bool, 256> plainChar_{}; // of Latin-1 drawn without a layout
+    GlyphTiles tiles_{this};
+    bool tilesOn_ = true;
+    qint64 tiledRows_ = 0;
     QTextOption option_;
     // Layouts of the lines that need one, by line number; kept for those in view.
     std::unordered_map<qint64, std::unique_ptr<QTextLayout>> layouts_;

@@ -247,3 +247,53 @@ TEST_F(MessageBox, KeysScrollByRowsPagesAndToEitherEnd)
         EXPECT_TRUE(onScreen() == repainted());
     }
 }
+
+// Plain rows copied from glyph tiles show exactly the pixels glyph runs paint
+// there; a row with selection on it is drawn as glyph runs.
+TEST_F(MessageBox, PaintsFromGlyphTilesWhatGlyphRunsPaint)
+{
+    QString ascii; // wraps over several rows
+    for (char16_t c = 0x20; c < 0x7f; ++c)
+        ascii += QChar(c);
+    QString latin1;
+    for (char16_t c = 0xa0; c <= 0xff; ++c)
+        latin1 += c == 0xad ? QString("\n") : c % 32 == 0 ? QString("\n") + QChar(c) : QString(QChar(c));
+    struct Case {
+        const char *what;
+        QString text;
+        bool enabled;
+        bool selectWord;
+        int otherRows; // drawn as glyph runs or laid out
+    };
+    // Accented capitals reach above every ASCII glyph: their line is laid out.
+    const Case cases[] = {
+        {"printable ASCII", ascii, true, false, 0},
+        {"Latin-1 above 0xa0", latin1, true, false, 1},
+        {"blanks", "a  b\t\tc \u00a0 d\n\n  \t \n", true, false, 0},
+        {"dimmed", ascii + '\n' + latin1, false, false, 1},
+        {"a word selected", "select one word\nof " + ascii, true, true, 1},
+    };
+    for (const int pixels : {12, 14, 17}) {
+        SCOPED_TRACE(pixels);
+        QFont font = view.font();
+        font.setPixelSize(pixels);
+        view.setFont(font);
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.what);
+            view.replaceAll(c.text);
+            view.setEnabled(c.enabled);
+            if (c.selectWord)
+                QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, rowStart(0) + QPoint(lineHeight(), 0));
+            settle();
+            const qint64 before = view.tiledRows();
+            const QImage tiles = repainted();
+            const qint64 tiled = view.tiledRows() - before;
+            view.setGlyphTiles(false);
+            const QImage runs = repainted();
+            view.setGlyphTiles(true);
+            EXPECT_TRUE(tiles == runs);
+            EXPECT_EQ(tiled, view.rowCount() - c.otherRows);
+        }
+    }
+    view.setEnabled(true);
+}
