@@ -188,6 +188,7 @@ void MessageBoxView::measureFont()
     int below = metrics.height() - metrics.ascent();
     rawFont_ = QRawFont::fromFont(font());
     plainChar_.fill(false);
+    glyph_.fill(0); // none of an earlier font's glyphs go to the tiles
     struct Glyph {
         char16_t c;
         quint32 index;

@@ -4,6 +4,7 @@
 //
 // It holds its text as lines and lays out only the rows it paints: a line of
 // plain Latin-1 is wrapped and drawn from per-character glyphs and advances,
+// its rows without selection copied together from pre-blended glyph tiles,
 // any other line through a QTextLayout kept while the line is in view. An
 // append at the bottom moves the rows on screen up by a blit and paints only
 // the new ones.
