@@ -171,25 +171,27 @@ bool GlyphTiles::findPhases(QImage::Format format)
                                std::vector<quint32>(glyphs.begin(), glyphs.begin() + compared),
                                std::vector<QPointF>(positions.begin(), positions.begin() + compared), false)
         != image.copy(0, 0, across + 1, kCompared * cellHeight);
-    const quint32 blank = pixelAt(image, across, 0);
-    const auto at = [&](int q, int x, int y) { return pixelAt(image, x, q * cellHeight + y); };
+    const quint32 *bits = reinterpret_cast<const quint32 *>(image.constBits());
+    const qsizetype stride = image.bytesPerLine() / 4;
+    const auto line = [&](int q, int y) { return bits + (q * cellHeight + y) * stride; };
+    const quint32 blank = line(0, 0)[across];
     // The ink keeps off the edges of its cell, so a glyph a pixel over is
     // still whole in it.
     for (int q = 0; q < 64; ++q) {
         for (int y = 0; y < cellHeight; ++y) {
-            for (int x = 0; x < across; ++x) {
-                const bool edge = y == 0 || y == cellHeight - 1 || x % cellWidth_ == 0 || x % cellWidth_ == cellWidth_ - 1;
-                if (edge && at(q, x, y) != blank)
+            const quint32 *l = line(q, y);
+            if ((y == 0 || y == cellHeight - 1) && std::any_of(l, l + across, [&](quint32 v) { return v != blank; }))
+                return false;
+            for (int x = 0; x < across; x += cellWidth_) {
+                if (l[x] != blank || l[x + cellWidth_ - 1] != blank)
                     return false;
             }
         }
     }
     const auto alike = [&](int q, int r, int shift) {
         for (int y = 1; y + 1 < cellHeight; ++y) {
-            for (int x = 1; x + 1 < across; ++x) {
-                if (at(q, x, y) != at(r, x - shift, y))
-                    return false;
-            }
+            if (!std::equal(line(q, y) + 1, line(q, y) + across - 1, line(r, y) + 1 - shift))
+                return false;
         }
         return true;
     };
