@@ -1,8 +1,7 @@
 #include "panel/message_box_view.h"
 
-#include "panel/quiet_scroll_bar.h"
-
 #include "panel/control.h"
+#include "panel/quiet_scroll_bar.h"
 #include "panel/toolkit.h"
 #include "panel/ui.h"
 
@@ -191,6 +190,7 @@ void MessageBoxView::measureFont()
     int below = metrics.height() - metrics.ascent();
     rawFont_ = QRawFont::fromFont(font());
     plainChar_.fill(false);
+    glyph_.fill(0); // none of an earlier font's glyphs go to the tiles
     struct Glyph {
         char16_t c;
         quint32 index;
@@ -224,6 +224,7 @@ void MessageBoxView::measureFont()
     for (const Glyph &g : found)
         plainChar_[g.c] = g.bounds.top() >= -above && g.bounds.bottom() <= below;
     plainChar_[u'\t'] = plainChar_[u' '];
+    tiles_.setFont(rawFont_, glyph_, lineHeight_, ascent_);
 }
 
 qreal MessageBoxView::nextTabStop(qreal x) const
@@ -501,6 +502,7 @@ void MessageBoxView::paintPlainRow(QPainter &p, const Line &line, int from, int 
 {
     QVarLengthArray<quint32, 128> glyphs;
     QVarLengthArray<QPointF, 128> places;
+    QVarLengthArray<uchar, 128> chars; // those of `glyphs`
     QVarLengthArray<quint32, 128> selGlyphs;
     QVarLengthArray<QPointF, 128> selPlaces;
     const int a = std::max(from, selFrom);
@@ -519,6 +521,8 @@ void MessageBoxView::paintPlainRow(QPainter &p, const Line &line, int from, int 
                 const bool chosen = i >= a && i < b;
                 (chosen ? selGlyphs : glyphs).append(glyph_[c]);
                 (chosen ? selPlaces : places).append(QPointF(x, 0));
+                if (!chosen)
+                    chars.append(static_cast<uchar>(c));
             }
             x += advance_[c];
         }
@@ -531,6 +535,19 @@ void MessageBoxView::paintPlainRow(QPainter &p, const Line &line, int from, int 
     if (lineEndSelected)
         p.fillRect(QRectF(kMargin + x, y, advance_[u' '], lineHeight_), pal.highlight());
     const QPointF baseline(kMargin, y + ascent_);
+    if (a >= b && !lineEndSelected && tilesOn_) {
+        // A row without selection lies on the viewport's own background,
+        // which tiles can be blended over only where it is one solid colour.
+        const QWidget *port = viewport();
+        const QBrush &fill = port->palette().brush(port->backgroundRole());
+        if (port->autoFillBackground() && !port->testAttribute(Qt::WA_StyleSheet)
+            && fill.style() == Qt::SolidPattern && fill.color().alpha() == 255
+            && tiles_.paint(p, baseline, chars.constData(), places.constData(), static_cast<int>(chars.size()),
+                            pal.text().color(), fill.color())) {
+            ++tiledRows_;
+            return;
+        }
+    }
     const auto draw = [&](const auto &indexes, const auto &positions, const QColor &color) {
         if (indexes.isEmpty())
             return;

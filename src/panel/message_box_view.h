@@ -4,10 +4,13 @@
 //
 // It holds its text as lines and lays out only the rows it paints: a line of
 // plain Latin-1 is wrapped and drawn from per-character glyphs and advances,
+// its rows without selection copied together from pre-blended glyph tiles,
 // any other line through a QTextLayout kept while the line is in view. An
 // append at the bottom moves the rows on screen up by a blit and paints only
 // the new ones.
 #pragma once
+
+#include "panel/glyph_tiles.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -61,6 +64,11 @@ public:
     bool saveTo(const QString &path);
     // The context menu: Copy, Select All and "Save As...".
     QMenu *createContextMenu();
+
+    // For tests: whether plain rows may be copied from glyph tiles rather
+    // than drawn as glyph runs, and how many rows were so far.
+    void setGlyphTiles(bool on) { tilesOn_ = on; }
+    qint64 tiledRows() const { return tiledRows_; }
 
 protected:
     bool event(QEvent *event) override;
@@ -141,6 +149,9 @@ private:
     std::array<qreal, 256> advance_{};
     std::array<quint32, 256> glyph_{};
     std::array<bool, 256> plainChar_{}; // of Latin-1 drawn without a layout
+    GlyphTiles tiles_{this};
+    bool tilesOn_ = true;
+    qint64 tiledRows_ = 0;
     QTextOption option_;
     // Layouts of the lines that need one, by line number; kept for those in view.
     std::unordered_map<qint64, std::unique_ptr<QTextLayout>> layouts_;

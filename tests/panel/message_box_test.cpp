@@ -247,3 +247,70 @@ TEST_F(MessageBox, KeysScrollByRowsPagesAndToEitherEnd)
         EXPECT_TRUE(onScreen() == repainted());
     }
 }
+
+// Plain rows copied from glyph tiles show exactly the pixels glyph runs paint
+// there, in every palette and after every change of font or palette; a row
+// with selection on it, or over a background of more than one colour, is
+// drawn as glyph runs.
+TEST_F(MessageBox, PaintsFromGlyphTilesWhatGlyphRunsPaint)
+{
+    QString ascii; // wraps over several rows
+    for (char16_t c = 0x20; c < 0x7f; ++c)
+        ascii += QChar(c);
+    QString latin1;
+    for (char16_t c = 0xa0; c <= 0xff; ++c)
+        latin1 += c == 0xad ? QString("\n") : c % 32 == 0 ? QString("\n") + QChar(c) : QString(QChar(c));
+    const QPalette own = view.palette();
+    QPalette other = own;
+    other.setColor(QPalette::Text, Qt::darkRed);
+    other.setColor(QPalette::Base, QColor(255, 255, 224));
+    QPalette shaded = own;
+    QLinearGradient shade(0, 0, 0, 240);
+    shade.setColorAt(0, Qt::white);
+    shade.setColorAt(1, Qt::lightGray);
+    shaded.setBrush(QPalette::Base, shade);
+    constexpr int kEvery = -1;
+    struct Case {
+        const char *what;
+        QString text;
+        const QPalette &palette;
+        bool enabled;
+        bool selectWord;
+        int otherRows; // drawn as glyph runs or laid out
+    };
+    // Accented capitals reach above every ASCII glyph: their line is laid out.
+    const Case cases[] = {
+        {"printable ASCII", ascii, own, true, false, 0},
+        {"Latin-1 above 0xa0", latin1, own, true, false, 1},
+        {"blanks", "a  b\t\tc \u00a0 d\n\n  \t \n", own, true, false, 0},
+        {"dimmed", ascii + '\n' + latin1, own, false, false, 1},
+        {"another palette", ascii, other, true, false, 0},
+        {"a word selected", "select one word\nof " + ascii, own, true, true, 1},
+        {"a shaded background", ascii, shaded, true, false, kEvery},
+    };
+    for (const int pixels : {12, 14, 17}) {
+        SCOPED_TRACE(pixels);
+        QFont font = view.font();
+        font.setPixelSize(pixels);
+        view.setFont(font);
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.what);
+            view.replaceAll(c.text);
+            view.setPalette(c.palette);
+            view.setEnabled(c.enabled);
+            if (c.selectWord)
+                QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, rowStart(0) + QPoint(lineHeight(), 0));
+            settle();
+            const qint64 before = view.tiledRows();
+            const QImage tiles = repainted();
+            const qint64 tiled = view.tiledRows() - before;
+            view.setGlyphTiles(false);
+            const QImage runs = repainted();
+            view.setGlyphTiles(true);
+            EXPECT_TRUE(tiles == runs);
+            EXPECT_EQ(tiled, c.otherRows == kEvery ? 0 : view.rowCount() - c.otherRows);
+        }
+    }
+    view.setPalette(own);
+    view.setEnabled(true);
+}
