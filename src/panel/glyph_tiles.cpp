@@ -326,14 +326,32 @@ bool GlyphTiles::paint(QPainter &p, QPointF origin, const uchar *chars, const QP
         return false;
 
     Tiles &set = tilesFor(color, background, target.format());
+    const int phases = static_cast<int>(phaseAt_.size());
+    // The first row in these colours draws every printable ASCII glyph at
+    // every phase in one go, at the box's first paint: drawn one row at a
+    // time, the first lines of a run each cost several times a copied row.
+    const int ascii = set.ascii ? 0 : (0x7f - 0x21) * phases;
     const std::size_t cellPixels = static_cast<std::size_t>(pieces(cellWidth_) * kPiece) * (height_ + 2);
-    if (set.pixels.size() + count * cellPixels > kSetPixels) { // within its bound: start again
+    if (set.pixels.size() + (count + ascii) * cellPixels > kSetPixels) { // within its bound: start again
         set.pixels.clear();
         std::fill(set.tiles.begin(), set.tiles.end(), Tile{});
     }
-    const int phases = static_cast<int>(phaseAt_.size());
     places_.clear();
     missing_.clear();
+    if (!set.ascii) {
+        set.ascii = true;
+        for (int c = 0x21; c < 0x7f; ++c) {
+            if (glyphs_[static_cast<std::size_t>(c)] == 0)
+                continue; // not in the font: such rows are laid out
+            for (int phase = 0; phase < phases; ++phase) {
+                const int tile = c * phases + phase;
+                if (set.tiles[tile].width == -1) {
+                    set.tiles[tile].width = -2;
+                    missing_.push_back(tile);
+                }
+            }
+        }
+    }
     for (int i = 0; i < count; ++i) {
         // Pens fall on 64ths of a pixel, as the font's advances do.
         const qreal x = (origin.x() + pens[i].x()) * 64;

@@ -62,6 +62,7 @@ private:
         std::vector<Tile> tiles; // by character and phase
         std::vector<quint32> pixels;
         std::uint64_t used = 0;
+        bool ascii = false; // its printable ASCII tiles drawn, all at once
     };
     struct Place {
         int tile;  // index into Tiles::tiles
