@@ -67,6 +67,14 @@ struct PaintCounter : QObject {
     }
 };
 
+// Appends `count` times `line` to the message box and has them painted.
+void appendLines(PanelHarness &h, int count, const char *line)
+{
+    for (int i = 0; i < count; ++i)
+        ui::setText(h.panel(), ctrl::MSGBOX, line);
+    ui::processDrawEvents(h.panel());
+}
+
 struct Booted {
     explicit Booted(double latency, const std::string &scenario = {})
         : h(scenario.empty() ? scenario::Chassis::at(kAll).latency(latency).json() : scenario)
@@ -81,9 +89,7 @@ struct Booted {
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         // TAVR_BENCH_BOX_LINES: a log of that many lines, as after a while at the bench.
-        for (int i = qEnvironmentVariableIntValue("TAVR_BENCH_BOX_LINES"); i > 0; --i)
-            ui::setText(h.panel(), ctrl::MSGBOX, "Card3 S/N 300003 found\n");
-        ui::processDrawEvents(h.panel());
+        appendLines(h, qEnvironmentVariableIntValue("TAVR_BENCH_BOX_LINES"), "Card3 S/N 300003 found\n");
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents();
         h.popups.confirmAnswers = std::deque<int>(64, 1);
@@ -162,6 +168,10 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
         return chassis.json();
     };
     const auto nothing = [](Booted &) {};
+    const auto boxOf = [](int lines) {
+        return [lines](Booted &b) { appendLines(b.h, lines, "INTERLOCK ACTIVE on module 3 - outputs are off\n"); };
+    };
+    const auto appendOne = [](Booted &b) { appendLines(b.h, 1, "VOLTAGE_CH_9 - 2.500V --> 2.5000V   ch9\n"); };
     const std::vector<Operation> ops = {
         {"enable-all of 42", plain, nothing, [](Booted &b) { press(b, ctrl::ENABLEALL); }},
         {"re-call of currents", plain, nothing, [](Booted &b) { press(b, ctrl::RE_CALL_CUURENT_ALL); }},
@@ -177,26 +187,8 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
          [](Booted &b) { ui::savePanelState(b.h.panel(), "bench.state", 0); }},
         {"recall of the state file", plain, [](Booted &b) { ui::savePanelState(b.h.panel(), "bench.state", 0); },
          [](Booted &b) { ui::recallPanelState(b.h.panel(), "bench.state", 0); }},
-        {"append, 2000 lines in the box", plain,
-         [](Booted &b) {
-             for (int i = 0; i < 2000; ++i)
-                 ui::setText(b.h.panel(), ctrl::MSGBOX, "INTERLOCK ACTIVE on module 3 - outputs are off\n");
-             ui::processDrawEvents(b.h.panel());
-         },
-         [](Booted &b) {
-             ui::setText(b.h.panel(), ctrl::MSGBOX, "VOLTAGE_CH_9 - 2.500V --> 2.5000V   ch9\n");
-             ui::processDrawEvents(b.h.panel());
-         }},
-        {"append, box full", plain,
-         [](Booted &b) {
-             for (int i = 0; i < 10100; ++i)
-                 ui::setText(b.h.panel(), ctrl::MSGBOX, "INTERLOCK ACTIVE on module 3 - outputs are off\n");
-             ui::processDrawEvents(b.h.panel());
-         },
-         [](Booted &b) {
-             ui::setText(b.h.panel(), ctrl::MSGBOX, "VOLTAGE_CH_9 - 2.500V --> 2.5000V   ch9\n");
-             ui::processDrawEvents(b.h.panel());
-         }},
+        {"append, 2000 lines in the box", plain, boxOf(2000), appendOne},
+        {"append, box full", plain, boxOf(10100), appendOne},
     };
 
     std::printf("%-30s %6s | %-26s | %-26s | %-26s\n", "operation", "calls", "latency 0: ms (x floor)",

@@ -1,9 +1,9 @@
 #include "panel/output_highlight.h"
 
 #include "panel/image_cache.h"
+#include "panel/paint_filter.h"
 
 #include <QAbstractButton>
-#include <QEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -39,38 +39,26 @@ QPixmap boxImage(const QAbstractButton *button, QStyleOptionButton option)
     });
 }
 
-// Paints the button: backdrop, then the box a little inset.
-class CheckedBackdrop : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::Paint)
-            return false;
-        auto *button = static_cast<QAbstractButton *>(watched);
-        QPainter painter(button);
-        if (button->isChecked())
-            painter.fillRect(button->rect(), QColor(button->isEnabled() ? 0x2e9d3f : 0x8fc79a));
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.rect = button->rect().adjusted(kPadX, kPadY, -kPadX, -kPadY);
-        option.text = button->text();
-        option.state |= button->isChecked() ? QStyle::State_On : QStyle::State_Off;
-        if (button->isDown())
-            option.state |= QStyle::State_Sunken;
-        painter.drawPixmap(option.rect.topLeft(), boxImage(button, option));
-        return true;
-    }
-};
-
 } // namespace
 
 void highlightWhenChecked(QAbstractButton *button)
 {
     button->setMinimumSize(button->sizeHint() + QSize(2 * kPadX, 2 * kPadY));
-    button->installEventFilter(new CheckedBackdrop(button));
+    // Backdrop, then the box a little inset.
+    beforePaint(button, [](QAbstractButton *b, QPaintEvent *) {
+        QPainter painter(b);
+        if (b->isChecked())
+            painter.fillRect(b->rect(), QColor(b->isEnabled() ? 0x2e9d3f : 0x8fc79a));
+        QStyleOptionButton option;
+        option.initFrom(b);
+        option.rect = b->rect().adjusted(kPadX, kPadY, -kPadX, -kPadY);
+        option.text = b->text();
+        option.state |= b->isChecked() ? QStyle::State_On : QStyle::State_Off;
+        if (b->isDown())
+            option.state |= QStyle::State_Sunken;
+        painter.drawPixmap(option.rect.topLeft(), boxImage(b, option));
+        return true;
+    });
 }
 
 } // namespace panel

@@ -1,7 +1,7 @@
 #include "panel/own_background.h"
 
-#include <QEvent>
-#include <QPaintEvent>
+#include "panel/paint_filter.h"
+
 #include <QPainter>
 #include <QWidget>
 
@@ -20,25 +20,6 @@ QBrush backgroundBehind(const QWidget *widget)
     return w->palette().brush(w->backgroundRole());
 }
 
-// Fills what is to be painted, then lets the widget paint itself over it.
-class BackgroundFirst : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::Paint)
-            return false;
-        auto *widget = static_cast<QWidget *>(watched);
-        const QBrush brush = backgroundBehind(widget);
-        QPainter painter(widget);
-        for (const QRect &r : static_cast<QPaintEvent *>(event)->region())
-            painter.fillRect(r, brush);
-        return false;
-    }
-};
-
 } // namespace
 
 void paintOwnBackground(QWidget *widget)
@@ -46,7 +27,14 @@ void paintOwnBackground(QWidget *widget)
     if (!widget || widget->testAttribute(Qt::WA_OpaquePaintEvent))
         return;
     widget->setAttribute(Qt::WA_OpaquePaintEvent);
-    widget->installEventFilter(new BackgroundFirst(widget));
+    // Fills what is to be painted, then lets the widget paint itself over it.
+    beforePaint(widget, [](QWidget *w, QPaintEvent *event) {
+        const QBrush brush = backgroundBehind(w);
+        QPainter painter(w);
+        for (const QRect &r : event->region())
+            painter.fillRect(r, brush);
+        return false;
+    });
     // The text field inside a spin box stays as it is: with both opaque, Qt
     // painted the field twice over when a whole column of spin boxes changed
     // (a reset dims 84), once on its own and once more through its spin box.
