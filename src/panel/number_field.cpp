@@ -1,5 +1,7 @@
 #include "panel/number_field.h"
 
+#include <QAccessible>
+#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -22,6 +24,23 @@ bool isPlainNumber(const QString &text)
 }
 
 } // namespace
+
+// Dimmed or restored with its spin box, the field is repainted as part of
+// the spin box's own repaint: a repaint of its own as well made Qt merge
+// twice as many areas when a reset dims a whole column of them.
+void NumberField::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange && parentWidget() && parentWidget()->isEnabled() == isEnabled()) {
+#if QT_CONFIG(accessibility)
+        QAccessible::State state;
+        state.disabled = true;
+        QAccessibleStateChangeEvent changed(this, state);
+        QAccessible::updateAccessibility(&changed);
+#endif
+        return;
+    }
+    QLineEdit::changeEvent(event);
+}
 
 void NumberField::paintEvent(QPaintEvent *event)
 {
