@@ -2,7 +2,8 @@
 // paints its number itself, where and as the line edit would: the line edit
 // measures its text's ink and lays it out again at every paint, which made a
 // dimmed column of spin boxes (a reset dims 84) cost twice what it does now.
-// With the focus (cursor, selection) the line edit paints as always.
+// With the focus (cursor, selection) the line edit paints as always. Dimmed
+// or restored with its spin box, it is repainted within the spin box's repaint.
 #pragma once
 
 #include <QLineEdit>
