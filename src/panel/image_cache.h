@@ -4,16 +4,24 @@
 // much as copying the image.
 #pragma once
 
+#include <QColor>
 #include <QPixmap>
+#include <QSize>
 #include <array>
 #include <functional>
 
+class QPainter;
+
 namespace panel {
 
-// The first number says what kind of image it is; unused numbers stay 0.
-using ImageKey = std::array<quint64, 8>;
+// What decides the look beyond size, scale and background, the first number
+// saying what kind of image it is; unused numbers stay 0.
+using ImageKey = std::array<quint64, 6>;
 
-// The image for `key`, drawn by `draw` the first time it is asked for.
-QPixmap cachedImage(const ImageKey &key, const std::function<QPixmap()> &draw);
+// The image of `size` (logical pixels, `ratio` device pixels each) for
+// `key`. The first time it is asked for it is filled with `background` and
+// drawn by `draw`, whose painter starts at the image's top left.
+QPixmap cachedImage(const ImageKey &key, QSize size, qreal ratio, const QColor &background,
+                    const std::function<void(QPainter &)> &draw);
 
 } // namespace panel

@@ -16,19 +16,14 @@ const int kGap = 5;
 // the copy of its image.
 QPixmap lampImage(QColor fill, QColor rim, QColor background, qreal ratio)
 {
-    const ImageKey key = {2, fill.rgba(), rim.rgba(), background.rgba(), static_cast<quint64>(ratio * 1000)};
-    return cachedImage(key, [&] {
-        // The rim reaches half a pixel out of the lamp: one pixel around it.
-        QPixmap image(QSize(kLamp + 2, kLamp + 2) * ratio);
-        image.setDevicePixelRatio(ratio);
-        image.fill(background);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(rim, 1));
-        p.setBrush(fill);
-        p.drawEllipse(QRect(1, 1, kLamp, kLamp));
-        return image;
-    });
+    // The rim reaches half a pixel out of the lamp: one pixel around it.
+    return cachedImage({2, fill.rgba64(), rim.rgba64()}, QSize(kLamp + 2, kLamp + 2), ratio, background,
+                       [&](QPainter &p) {
+                           p.setRenderHint(QPainter::Antialiasing);
+                           p.setPen(QPen(rim, 1));
+                           p.setBrush(fill);
+                           p.drawEllipse(QRect(1, 1, kLamp, kLamp));
+                       });
 }
 
 } // namespace

@@ -27,24 +27,14 @@ public:
             QProxyStyle::drawPrimitive(element, option, painter, widget);
             return;
         }
-        const qreal ratio = painter->device()->devicePixelRatioF();
-        const ImageKey key = {3,
-                              static_cast<quint64>(option->state),
-                              static_cast<quint64>(option->direction),
-                              static_cast<quint64>(option->rect.width()) << 32 | static_cast<quint32>(option->rect.height()),
-                              static_cast<quint64>(ratio * 1000),
-                              static_cast<quint64>(option->palette.cacheKey()),
-                              static_cast<quint64>(frame->lineWidth)};
-        const QPixmap image = cachedImage(key, [&] {
-            QPixmap drawn(option->rect.size() * ratio);
-            drawn.setDevicePixelRatio(ratio);
-            drawn.fill(Qt::transparent);
-            QStyleOptionFrame at = *frame;
-            at.rect.moveTo(0, 0);
-            QPainter imagePainter(&drawn);
-            QProxyStyle::drawPrimitive(element, &at, &imagePainter, widget);
-            return drawn;
-        });
+        const ImageKey key = {3, static_cast<quint64>(option->state), static_cast<quint64>(option->direction),
+                              static_cast<quint64>(option->palette.cacheKey()), static_cast<quint64>(frame->lineWidth)};
+        const QPixmap image = cachedImage(key, option->rect.size(), painter->device()->devicePixelRatioF(),
+                                          Qt::transparent, [&](QPainter &imagePainter) {
+                                              QStyleOptionFrame at = *frame;
+                                              at.rect.moveTo(0, 0);
+                                              QProxyStyle::drawPrimitive(element, &at, &imagePainter, widget);
+                                          });
         painter->drawPixmap(option->rect.topLeft(), image);
     }
 };

@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QPainter>
-#include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -21,21 +20,11 @@ const int kPadY = 1;
 // them repaint when every output is switched at once.
 QPixmap boxImage(const QAbstractButton *button, QStyleOptionButton option)
 {
-    const qreal ratio = button->devicePixelRatioF();
-    const ImageKey key = {1,
-                          static_cast<quint64>(option.state),
-                          static_cast<quint64>(option.rect.width()) << 32 | static_cast<quint32>(option.rect.height()),
-                          static_cast<quint64>(ratio * 1000),
-                          static_cast<quint64>(option.palette.cacheKey()),
+    const ImageKey key = {1, static_cast<quint64>(option.state), static_cast<quint64>(option.palette.cacheKey()),
                           qHash(option.text)};
-    return cachedImage(key, [&] {
-        QPixmap image(option.rect.size() * ratio);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::transparent);
+    return cachedImage(key, option.rect.size(), button->devicePixelRatioF(), Qt::transparent, [&](QPainter &p) {
         option.rect.moveTo(0, 0);
-        QPainter painter(&image);
-        button->style()->drawControl(QStyle::CE_CheckBox, &option, &painter, button);
-        return image;
+        button->style()->drawControl(QStyle::CE_CheckBox, &option, &p, button);
     });
 }
 
