@@ -48,14 +48,20 @@ void drawGlyphs(QPainter &p, const QRect &rect, const QRawFont &font, const QCol
                 const std::vector<quint32> &glyphs, const std::vector<QPointF> &positions)
 {
     p.fillRect(rect, background);
-    QGlyphRun run;
-    run.setRawFont(font);
-    run.setRawData(glyphs.data(), positions.data(), static_cast<int>(glyphs.size()));
-    p.setPen(color);
-    p.drawGlyphRun(QPointF(0, 0), run);
+    drawGlyphRun(p, QPointF(0, 0), font, glyphs.data(), positions.data(), static_cast<int>(glyphs.size()), color);
 }
 
 } // namespace
+
+void drawGlyphRun(QPainter &p, QPointF origin, const QRawFont &font, const quint32 *glyphs, const QPointF *pens,
+                  int count, const QColor &color)
+{
+    QGlyphRun run;
+    run.setRawFont(font);
+    run.setRawData(glyphs, pens, count);
+    p.setPen(color);
+    p.drawGlyphRun(origin, run);
+}
 
 // The hidden widget glyphs are drawn on through QWidget::render: drawn on a
 // widget they take the antialiasing text on a widget takes, which a painter
@@ -439,13 +445,8 @@ bool GlyphTiles::paint(QPainter &p, QPointF origin, const uchar *chars, const QP
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(QPoint(left, static_cast<int>(top) + inkTop), row_, QRect(0, inkTop, width, inkBottom - inkTop));
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (!runGlyphs_.empty()) {
-        QGlyphRun run;
-        run.setRawFont(font_);
-        run.setRawData(runGlyphs_.data(), runPens_.data(), static_cast<int>(runGlyphs_.size()));
-        p.setPen(color);
-        p.drawGlyphRun(origin, run);
-    }
+    if (!runGlyphs_.empty())
+        drawGlyphRun(p, origin, font_, runGlyphs_.data(), runPens_.data(), static_cast<int>(runGlyphs_.size()), color);
     return true;
 }
 

@@ -14,6 +14,11 @@ class QWidget;
 
 namespace panel {
 
+// Draws `count` glyphs of `font` in `color`, their pens at `origin + pens[i]`
+// with `origin` on the baseline: the glyph run that tiles copy.
+void drawGlyphRun(QPainter &p, QPointF origin, const QRawFont &font, const quint32 *glyphs, const QPointF *pens,
+                  int count, const QColor &color);
+
 // Paints a row of glyphs of one font, one glyph a Latin-1 character, over a
 // solid background exactly as QPainter::drawGlyphRun paints it there. Each
 // glyph is drawn by drawGlyphRun itself, once for each of the few places

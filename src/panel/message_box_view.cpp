@@ -9,7 +9,6 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
-#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
@@ -549,13 +548,9 @@ void MessageBoxView::paintPlainRow(QPainter &p, const Line &line, int from, int 
         }
     }
     const auto draw = [&](const auto &indexes, const auto &positions, const QColor &color) {
-        if (indexes.isEmpty())
-            return;
-        QGlyphRun run;
-        run.setRawFont(rawFont_);
-        run.setRawData(indexes.constData(), positions.constData(), static_cast<int>(indexes.size()));
-        p.setPen(color);
-        p.drawGlyphRun(baseline, run);
+        if (!indexes.isEmpty())
+            drawGlyphRun(p, baseline, rawFont_, indexes.constData(), positions.constData(),
+                         static_cast<int>(indexes.size()), color);
     };
     draw(glyphs, places, pal.text().color());
     draw(selGlyphs, selPlaces, pal.highlightedText().color());
