@@ -30,6 +30,8 @@ bool isPlainNumber(const QString &text)
 // twice as many areas when a reset dims a whole column of them.
 void NumberField::changeEvent(QEvent *event)
 {
+    if (event->type() == QEvent::FontChange)
+        shown_ = QStaticText(); // laid out again, in the new font
     if (event->type() == QEvent::EnabledChange && parentWidget() && parentWidget()->isEnabled() == isEnabled()) {
 #if QT_CONFIG(accessibility)
         QAccessible::State state;

@@ -129,6 +129,12 @@ TEST(CheaperPainting, NumbersWithoutFocusLookAsTheLineEditPaintsThem)
             QCoreApplication::processEvents();
             EXPECT_EQ(onScreen(windows[1]), onScreen(windows[0]));
         }
+        QFont larger = spins[0]->font();
+        larger.setPointSizeF(larger.pointSizeF() * 1.2);
+        for (QDoubleSpinBox *spin : spins)
+            spin->setFont(larger);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(onScreen(windows[1]), onScreen(windows[0])) << "in a larger font";
     }
 }
 
