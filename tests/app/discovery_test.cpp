@@ -5,6 +5,7 @@
 #include "driver/sim/korda_sim.h"
 #include "panel/panel_definition.h"
 #include "panel/ui.h"
+#include "support/on_screen.h"
 #include "support/panel_harness.h"
 #include "support/reports.h"
 #include "support/scenario.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QScreen>
 #include <QWidget>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -473,11 +473,6 @@ TEST(Discovery, ProgressIsOnTheScreenWhileDiscoveryRuns)
             return;
         grabbed = true;
         QWidget *identity = h.widget(ctrl::MODULE_1);
-        QWidget *window = identity->window();
-        const auto onScreen = [window](QWidget *w) {
-            const QRect r(w->mapTo(window, QPoint()), w->size());
-            return window->screen()->grabWindow(window->winId(), r.x(), r.y(), r.width(), r.height()).toImage();
-        };
         identityOnScreen = onScreen(identity).convertToFormat(QImage::Format_RGB32);
         identityDrawn = identity->grab().toImage().convertToFormat(QImage::Format_RGB32);
         boxOnScreen = onScreen(h.widget(ctrl::MSGBOX)).convertToFormat(QImage::Format_RGB32);

@@ -2,11 +2,11 @@
 // repaint, it holds exactly the text given within its cap, wraps rows at its
 // width, and keeps the operator's view and selection while lines come and go.
 #include "panel/message_box_view.h"
+#include "support/on_screen.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <functional>
@@ -45,12 +45,7 @@ protected:
     }
 
     // The viewport's pixels as they are on the screen, painted or blitted.
-    QImage onScreen()
-    {
-        QWidget *port = view.viewport();
-        const QPoint at = port->mapTo(&view, QPoint(0, 0));
-        return view.screen()->grabWindow(view.winId(), at.x(), at.y(), port->width(), port->height()).toImage();
-    }
+    QImage onScreen() { return ::onScreen(view.viewport()); }
 
     QImage repainted()
     {

@@ -4,6 +4,7 @@
 #include "panel/line_edit_frame.h"
 #include "panel/own_background.h"
 #include "panel/quiet_scroll_bar.h"
+#include "support/on_screen.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <functional>
@@ -25,9 +25,6 @@ QLineEdit *field(bool readOnly)
     edit->setReadOnly(readOnly);
     return edit;
 }
-
-// The window's pixels as they are on the screen, painted or left as they were.
-QImage onScreen(QWidget &window) { return window.screen()->grabWindow(window.winId()).toImage(); }
 
 struct Case {
     const char *name;
@@ -127,14 +124,14 @@ TEST(CheaperPainting, NumbersWithoutFocusLookAsTheLineEditPaintsThem)
             for (QDoubleSpinBox *spin : spins)
                 spin->setEnabled(enabled);
             QCoreApplication::processEvents();
-            EXPECT_EQ(onScreen(windows[1]), onScreen(windows[0]));
+            EXPECT_EQ(onScreen(&windows[1]), onScreen(&windows[0]));
         }
         QFont larger = spins[0]->font();
         larger.setPointSizeF(larger.pointSizeF() * 1.2);
         for (QDoubleSpinBox *spin : spins)
             spin->setFont(larger);
         QCoreApplication::processEvents();
-        EXPECT_EQ(onScreen(windows[1]), onScreen(windows[0])) << "in a larger font";
+        EXPECT_EQ(onScreen(&windows[1]), onScreen(&windows[0])) << "in a larger font";
     }
 }
 
@@ -165,7 +162,7 @@ TEST(CheaperPainting, AQuietScrollBarNeverShowsAStaleSlider)
         plain.setValue(s.value);
         quiet.setState(s.maximum, s.page, s.value);
         QCoreApplication::processEvents();
-        EXPECT_EQ(onScreen(windows[1]), onScreen(windows[0]));
+        EXPECT_EQ(onScreen(&windows[1]), onScreen(&windows[0]));
     }
 }
 
