@@ -5,8 +5,6 @@
 // new baseline and never commit.
 #pragma once
 
-#include "panel/number_field.h"
-
 #include <QDoubleSpinBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -67,7 +65,6 @@ public:
 
     CommittingSpinBox()
     {
-        this->setLineEdit(new NumberField);
         this->setKeyboardTracking(false);
         this->setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
         // The wheel must never give focus, and without focus it never steps.

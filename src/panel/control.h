@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include <QLabel>
+class QLabel;
 
 namespace panel {
 
@@ -31,8 +31,6 @@ public:
     // The control's label as a widget of its own, for layouts that place it
     // apart (a column heading); nullptr when the control has no separate label.
     QLabel *label();
-    // The separate label if one was made, without making one.
-    QLabel *placedLabel() const { return label_; }
     // Input and label together, for layouts that place the control as one.
     QWidget *widget();
 

@@ -3,7 +3,6 @@
 #include "panel/control.h"
 #include "panel/indicator_field.h"
 #include "panel/led_widget.h"
-#include "panel/line_edit_frame.h"
 #include "panel/message_box_view.h"
 #include "panel/timer_control.h"
 
@@ -110,21 +109,25 @@ class TextControl : public Control {
 public:
     explicit TextControl(const ControlDef &def) : Control(def)
     {
-        if (def.editable)
-            edit_ = new CommittingLineEdit(def.maxLength);
-        else
-            edit_ = indicator_ = new IndicatorField;
-        drawFrameFromCache(edit_);
-        setText(def.textValue);
-        edit_->onCommit = [this] { commit(); };
+        if (def.editable) {
+            field_ = edit_ = new CommittingLineEdit(def.maxLength);
+            edit_->onCommit = [this] { commit(); };
+        } else {
+            field_ = indicator_ = new IndicatorField;
+        }
+        setValue(def.textValue);
     }
 
-    QWidget *input() override { return edit_; }
-    QVariant value() const override { return edit_->text(); }
+    QWidget *input() override { return field_; }
+    QVariant value() const override { return indicator_ ? indicator_->wholeText() : edit_->text(); }
 
     void setValue(const QVariant &v) override
     {
-        setText(v.toString());
+        if (indicator_) {
+            indicator_->setWholeText(v.toString());
+            return;
+        }
+        edit_->setTextFromCode(v.toString());
         edit_->setCursorPosition(0);
     }
 
@@ -138,14 +141,7 @@ public:
     }
 
 private:
-    void setText(const QString &t)
-    {
-        if (indicator_)
-            indicator_->setTextFromCode(t);
-        else
-            edit_->setTextFromCode(t);
-    }
-
+    QLineEdit *field_ = nullptr;
     CommittingLineEdit *edit_ = nullptr;
     IndicatorField *indicator_ = nullptr;
 
@@ -176,7 +172,7 @@ public:
     QVariant value() const override
     {
         const_cast<TextBoxControl *>(this)->flush();
-        return edit_->toPlainText();
+        return edit_->exactText();
     }
 
     // Appends exactly the given text: no line break of its own. The text is

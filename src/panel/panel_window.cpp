@@ -1,11 +1,9 @@
 #include "panel/panel_window.h"
 
-#include "panel/own_background.h"
 #include "panel/panel_layout.h"
 #include "panel/timer_control.h"
 #include "panel/toolkit.h"
 
-#include <QAbstractScrollArea>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLayout>
@@ -43,10 +41,6 @@ PanelWindow::PanelWindow(int handle, PanelDef def, std::map<int, ui::Callback> c
         this);
 
     for (auto &[id, control] : controls_) {
-        // The message box is a scroll area, whose view paints all of itself.
-        if (QWidget *input = control->input(); input && !qobject_cast<QAbstractScrollArea *>(input))
-            paintOwnBackground(input);
-        paintOwnBackground(control->placedLabel());
         control->setVisible(control->def().visible);
         if (auto *timer = dynamic_cast<TimerControl *>(control.get()))
             timer->setEnabled(control->def().timerEnabled);

@@ -69,8 +69,8 @@ TEST(Screens, ThePanelFitsEveryScreenAndKeepsTheMessageBoxAndQuitInView)
                 ASSERT_NE(identity, nullptr);
                 const std::string serial = "S/N 30000" + std::to_string(k);
                 EXPECT_NE(h.text(module).find(serial), std::string::npos);
-                EXPECT_TRUE(identity->shownText().contains(QString::fromStdString(serial)))
-                    << identity->shownText().toStdString();
+                EXPECT_TRUE(identity->text().contains(QString::fromStdString(serial)))
+                    << identity->text().toStdString();
                 EXPECT_EQ(identity->toolTip().toStdString(), h.text(module));
                 EXPECT_TRUE(identity->isReadOnly());
                 EXPECT_TRUE(identity->focusPolicy() & Qt::TabFocus);

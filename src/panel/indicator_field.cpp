@@ -1,0 +1,55 @@
+#include "panel/indicator_field.h"
+
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+namespace panel {
+
+IndicatorField::IndicatorField()
+{
+    setReadOnly(true);
+    setFocusPolicy(Qt::StrongFocus); // Tab reaches it
+}
+
+void IndicatorField::setWholeText(const QString &text)
+{
+    whole_ = text;
+    setToolTip(text);
+    setAccessibleDescription(text);
+    showFitting();
+}
+
+void IndicatorField::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    showFitting();
+}
+
+void IndicatorField::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    showFitting();
+}
+
+void IndicatorField::resizeEvent(QResizeEvent *event)
+{
+    QLineEdit::resizeEvent(event);
+    showFitting();
+}
+
+void IndicatorField::showFitting()
+{
+    QString shown = whole_;
+    if (!hasFocus()) {
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        const QRect area = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+        shown = fontMetrics().elidedText(whole_, Qt::ElideMiddle, area.width() - 4);
+    }
+    if (shown != text()) {
+        setText(shown);
+        setCursorPosition(0);
+    }
+}
+
+} // namespace panel
