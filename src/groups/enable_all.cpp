@@ -29,6 +29,7 @@ int enable_all(int panel, int, int event, void *callbackData, int eventData1, in
         for (int enable = first; enable < first + kChannelsPerCard; ++enable) {
             ui::setInt(panel, enable, 1);
             ctrl_enable(panel, enable, ui::kCommit, callbackData, eventData1, eventData2);
+            ui::processDrawEvents(panel); // its lines show as it goes, at most once a frame
         }
     }
     return 0;

@@ -23,6 +23,7 @@ int re_current_all(int panel, int, int event, void *callbackData, int eventData1
             const int sink = channel_map::controlOf(n, Role::CurrentSink);
             ui::setDimmed(panel, sink, false);
             ctrl_current_sink(panel, sink, ui::kCommit, callbackData, eventData1, eventData2);
+            ui::processDrawEvents(panel); // its lines show as it goes, at most once a frame
         }
     }
     ui::processDrawEvents(panel);

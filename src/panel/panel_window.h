@@ -2,6 +2,7 @@
 #pragma once
 
 #include "panel/control.h"
+#include "panel/frame_pacer.h"
 #include "panel/panel_definition.h"
 #include "panel/panel_layout.h"
 #include "panel/ui.h"
@@ -43,6 +44,8 @@ public:
     static QRect fitted(const QRect &wanted, const QSize &preferred, const QRect &available, const QMargins &frame);
     PanelLayout &arrangement() const { return *layout_; }
 
+    FramePacer &pacer() { return pacer_; }
+
     // The status line: `text`, and whether the panel's timer still runs.
     void setStatusText(const QString &text);
     void refreshStatus();
@@ -63,6 +66,7 @@ private:
     int closeControl_ = 0;
     std::unique_ptr<PanelLayout> layout_;
     QString statusText_;
+    FramePacer pacer_{this};
 
     QScreen *openingScreen() const;
 };

@@ -71,7 +71,7 @@ Control *Toolkit::control(int handle, int id) const
     return c;
 }
 
-QWidget *Toolkit::popupParent() const { return panel(lastDisplayed_); }
+PanelWindow *Toolkit::popupParent() const { return panel(lastDisplayed_); }
 
 void Toolkit::operatorCommit(int handle, int id)
 {
@@ -115,7 +115,7 @@ void Toolkit::deliverTimerTick(int handle, int id)
 
 void Toolkit::invoke(int handle, int id, int event)
 {
-    const PanelWindow *window = panel(handle);
+    PanelWindow *window = panel(handle);
     const ui::Callback callback = window ? window->callbackOf(id) : nullptr;
     if (!callback)
         return;
@@ -133,6 +133,7 @@ void Toolkit::invoke(int handle, int id, int event)
             if (timer->isEnabled())
                 due.push_back({timer, timer->remainingMs()});
         clock.start();
+        window->pacer().callbackStarted();
     }
     ++depth_;
     callback(handle, id, event, window->callbackData(), 0, 0);
@@ -141,8 +142,10 @@ void Toolkit::invoke(int handle, int id, int event)
     for (const Due &d : due)
         if (d.timer->isEnabled() && clock.elapsed() >= d.remainingMs)
             d.timer->restart();
-    if (depth_ == 0)
+    if (depth_ == 0) {
+        window->pacer().callbackEnded();
         runPendingCommits();
+    }
 }
 
 void Toolkit::runPendingCommits()
@@ -164,6 +167,8 @@ int Toolkit::run()
     loop_ = &loop;
     loopActive_ = true;
     flushPendingText();
+    for (const auto &[handle, window] : panels_)
+        window->pacer().callbackEnded(); // what start-up left is painted, within its frame
     runPendingCommits();
     if (!quitRequested_)
         loop.exec();

@@ -32,7 +32,7 @@ public:
     // The control, or nullptr (with a warning: it is a programming error).
     Control *control(int handle, int id) const;
     // The window popups belong to: the most recently displayed panel.
-    QWidget *popupParent() const;
+    PanelWindow *popupParent() const;
     void displayed(int handle) { lastDisplayed_ = handle; }
 
     // Entry points of the widgets and timers.

@@ -52,6 +52,14 @@ void toStandardError(const std::string &title, const std::string &text)
     std::fputs(line.c_str(), stderr);
 }
 
+// What is written so far is in the box and on the screen when a popup opens.
+void showBeforePopup()
+{
+    panel::flushPendingText();
+    if (panel::PanelWindow *window = Toolkit::instance().popupParent())
+        window->pacer().payOwed();
+}
+
 } // namespace
 
 int loadPanel(const std::string &path, const std::string &panelName, const CallbackTable &callbacks,
@@ -240,15 +248,12 @@ void setPanelTitle(int panel, const std::string &title)
         window->setWindowTitle(qt(title));
 }
 
-// Paints what is pending, synchronously, and nothing else. Before the window
-// is exposed there is nothing to paint on.
+// Paints what is pending, synchronously, within a frame.
 void processDrawEvents(int panel)
 {
     panel::flushPendingText();
-    panel::PanelWindow *window = Toolkit::instance().panel(panel);
-    if (!window || !window->isVisible() || !window->windowHandle() || !window->windowHandle()->isExposed())
-        return;
-    QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
+        window->pacer().drawEvents();
 }
 
 void setPopupPresenter(PopupPresenter *presenter) { installedPresenter() = presenter; }
@@ -266,7 +271,7 @@ void messagePopup(const std::string &title, const std::string &text)
         toStandardError(title, text);
         return;
     }
-    panel::flushPendingText(); // the box shows the report before its popup
+    showBeforePopup(); // the box shows the report before its popup
     const panel::PopupScope open;
     popupPresenter()->message(title, text);
 }
@@ -277,7 +282,7 @@ int confirmPopup(const std::string &title, const std::string &text)
         toStandardError(title, text + "(answered \"no\": nobody at the panel)");
         return 2;
     }
-    panel::flushPendingText();
+    showBeforePopup();
     const panel::PopupScope open;
     return popupPresenter()->confirm(title, text);
 }

@@ -3,6 +3,7 @@
 // message box appends exactly, and timer ticks come only when nothing else runs.
 #include "front_panel_fixture.h"
 #include "panel/dialog_popups.h"
+#include "panel/frame_pacer.h"
 #include "panel/message_box_view.h"
 #include "panel/toolkit_test_access.h"
 #include "support/operator_actions.h"
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QThread>
@@ -348,6 +350,71 @@ TEST_F(Adapter, AnOperatorCommitArrivingDuringACallbackWaitsForItsEnd)
                                                  {ctrl::VOLTAGE_CH_4, ui::kCommit},
                                                  {-ctrl::VOLTAGE_CH_4, 0}};
     EXPECT_EQ(events, expected);
+}
+
+// A long callback that repaints after every step paints at most once per
+// frame; a step that took a frame is painted at once; what is owed is on the
+// screen before a popup opens and within a frame after the callback returns.
+TEST_F(Adapter, RepaintsAtMostOncePerFrameAndWithinAFrameOfTheEnd)
+{
+    const int frame = panel::FramePacer::kFrameMs;
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<qint64> paints;
+    struct PaintTimes : QObject {
+        std::function<void()> onPaint;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint)
+                onPaint();
+            return false;
+        }
+    } filter;
+    filter.onPaint = [&] { paints.push_back(clock.elapsed()); };
+    QWidget *box = static_cast<QPlainTextEdit *>(input(ctrl::MSGBOX))->viewport();
+    box->installEventFilter(&filter);
+    qint64 lastLine = 0;
+    const auto step = [&](int i) {
+        ui::setText(panel, ctrl::MSGBOX, "line " + std::to_string(i) + "\n");
+        lastLine = clock.elapsed();
+        ui::processDrawEvents(panel);
+    };
+    std::size_t atPopup = 0;
+    popups.whileOpen = [&](const ShownPopup &) {
+        atPopup = paints.size();
+        EXPECT_GE(paints.back(), lastLine) << "the owed paint came before the popup";
+    };
+    qint64 quickFrom = 0, quickTo = 0;
+    std::size_t quickPaints = 0;
+    duringCallback = [&](int control, int) {
+        if (control != ctrl::RESET)
+            return;
+        quickFrom = clock.elapsed();
+        const std::size_t before = paints.size();
+        for (int i = 0; i < 300; ++i)
+            step(i);
+        quickTo = clock.elapsed();
+        quickPaints = paints.size() - before;
+        QThread::msleep(frame + 4); // a step that takes a frame
+        const std::size_t beforeSlow = paints.size();
+        step(300);
+        EXPECT_EQ(paints.size(), beforeSlow + 1) << "painted at once";
+        step(301);
+        ui::messagePopup("title", "text");
+        ui::setText(panel, ctrl::MSGBOX, "the last line\n");
+        lastLine = clock.elapsed();
+    };
+    click(input(ctrl::RESET));
+    const qint64 ended = clock.elapsed();
+    EXPECT_LE(quickPaints, static_cast<std::size_t>((quickTo - quickFrom) / frame + 1));
+    EXPECT_GE(quickPaints, 1u);
+    EXPECT_GT(atPopup, 0u);
+    QTest::qWait(4 * frame);
+    ASSERT_FALSE(paints.empty());
+    EXPECT_GE(paints.back(), lastLine) << "the last line was painted";
+    EXPECT_LE(paints.back() - ended, 2 * frame) << "within a frame of the end";
+    EXPECT_GE(paints.back() - paints[atPopup - 1], frame - 1) << "not within the frame of the paint before";
+    box->removeEventFilter(&filter);
 }
 
 TEST_F(Adapter, TheCloseBoxCommitsQuitAndLeavesTheWindow)
