@@ -278,8 +278,7 @@ public:
     {
         const QColor on(def.onColor.isEmpty() ? QString("#22dd22") : def.onColor);
         const QColor off(def.offColor.isEmpty() ? QString("#333333") : def.offColor);
-        led_ = new LedWidget(def.label, on, off);
-        led_->setOn(def.numericValue != 0.0);
+        led_ = new LedWidget(def.label, on, off, def.numericValue != 0.0);
     }
 
     QWidget *input() override { return led_; }

@@ -9,8 +9,16 @@ namespace panel {
 
 FramePacer::FramePacer(QWidget *window) : window_(window)
 {
+    window->installEventFilter(this);
     frameEnd_.setSingleShot(true);
     QObject::connect(&frameEnd_, &QTimer::timeout, [this] { paint(); });
+}
+
+bool FramePacer::eventFilter(QObject *, QEvent *event)
+{
+    if (event->type() == QEvent::UpdateRequest)
+        lastPaint_.start();
+    return false;
 }
 
 bool FramePacer::exposed() const
@@ -30,7 +38,7 @@ void FramePacer::paint()
     // update request that callbackEnded() took back is sent afresh here.
     QEvent request(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(window_, &request);
-    lastPaint_.start();
+    lastPaint_.start(); // from its end: the next step starts then
 }
 
 void FramePacer::drawEvents()

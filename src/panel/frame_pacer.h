@@ -10,7 +10,7 @@ class QWidget;
 
 namespace panel {
 
-class FramePacer {
+class FramePacer : public QObject {
 public:
     // One frame at 60 Hz, rounded down.
     static constexpr int kFrameMs = 16;
@@ -28,6 +28,11 @@ public:
     // Back in the event loop, which paints what is pending; but not before
     // a frame has passed since the callback's last paint.
     void callbackEnded();
+
+protected:
+    // Notes every paint of the window, also those Qt makes of its own accord
+    // (a button shows itself pressed at once).
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool exposed() const;

@@ -1,5 +1,6 @@
 #include "panel/led_widget.h"
 
+#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -8,22 +9,50 @@ namespace panel {
 namespace {
 const int kLamp = 14; // lamp diameter, pixels
 const int kGap = 5;
+
+// Assistive technology hears a lamp as an indicator, not as a plain area.
+QAccessibleInterface *lampInterface(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("panel::LedWidget") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Indicator);
+    return nullptr;
+}
 } // namespace
 
-LedWidget::LedWidget(const QString &label, QColor on, QColor off, QWidget *parent)
-    : QWidget(parent), label_(label), onColor_(on), offColor_(off)
+LedWidget::LedWidget(const QString &label, QColor onColor, QColor offColor, bool on, QWidget *parent)
+    : QWidget(parent), label_(label), onColor_(onColor), offColor_(offColor), on_(on)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // It paints its own background, so a blink repaints nothing beneath it.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    static const bool factoryInstalled = (QAccessible::installFactory(lampInterface), true);
+    (void)factoryInstalled;
+}
+
+void LedWidget::setStateWords(StateWords words)
+{
+    words_ = std::move(words);
+    describe();
+}
+
+void LedWidget::describe()
+{
+    const QString &words = lastSet_ == LastSet::Never     ? words_.unset
+                           : lastSet_ == LastSet::Changed ? words_.changing
+                           : on_                          ? words_.steadyOn
+                                                          : words_.steadyOff;
+    if (words != accessibleDescription())
+        setAccessibleDescription(words);
 }
 
 void LedWidget::setOn(bool on)
 {
-    if (on_ == on)
-        return;
-    on_ = on;
-    update(lampArea()); // the label stays as it is: a blinking lamp repaints only itself
+    lastSet_ = on_ == on ? LastSet::Kept : LastSet::Changed;
+    if (on_ != on) {
+        on_ = on;
+        update(lampArea()); // the label stays as it is: a blinking lamp repaints only itself
+    }
+    describe();
 }
 
 QRect LedWidget::lampArea() const { return {0, 0, kLamp + 2, height()}; }

@@ -1,5 +1,6 @@
 #include "panel/panel_layout.h"
 
+#include "panel/led_widget.h"
 #include "panel/output_highlight.h"
 
 #include <QAbstractButton>
@@ -58,6 +59,14 @@ QWidget *in(const ControlLookup &lookup, const QString &constant)
     return c ? c->input() : nullptr;
 }
 
+// What assistive technology calls a control: what it is and where.
+QWidget *named(QWidget *widget, const QString &name)
+{
+    if (widget)
+        widget->setAccessibleName(name);
+    return widget;
+}
+
 void add(QBoxLayout *layout, QWidget *widget, int stretch = 0)
 {
     if (widget)
@@ -83,21 +92,27 @@ QLabel *heading(const QString &text)
 QWidget *moduleBlock(int k, const ControlLookup &lookup)
 {
     const QString n = QString::number(k);
+    const QString module = "Module " + n;
     QFrame *frame = framed();
+    frame->setAccessibleName(module);
     auto *layout = new QVBoxLayout(frame);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setSpacing(3);
     // The identity text is long; the block's columns decide its width.
-    if (QWidget *identity = in(lookup, "MODULE_" + n))
+    if (QWidget *identity = named(in(lookup, "MODULE_" + n), module + " identity"))
         identity->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     add(layout, w(lookup, "MODULE_" + n));
 
     auto *status = new QHBoxLayout;
     status->setSpacing(6);
-    sized(in(lookup, "SN_" + n), kSerialWidth);
+    named(sized(in(lookup, "SN_" + n), kSerialWidth), module + " serial number");
     add(status, w(lookup, "SN_" + n));
     status->addStretch(1);
+    if (auto *lamp = qobject_cast<LedWidget *>(named(in(lookup, "INTERLOCK_" + n), module + " interlock")))
+        lamp->setStateWords({"link intact", "link intact", "interlock active", "not read"});
     add(status, w(lookup, "INTERLOCK_" + n));
+    if (QWidget *lamp = named(in(lookup, "AVAILABLE_" + n), module + " not available"))
+        lamp->setAccessibleDescription("not available"); // shown only while no card is found
     add(status, w(lookup, "AVAILABLE_" + n));
     layout->addLayout(status);
 
@@ -107,11 +122,11 @@ QWidget *moduleBlock(int k, const ControlLookup &lookup)
     // Row 0: the set-all buttons head the columns they act on.
     const QString setV = "SET_V_ALL_MODULE" + n, setSink = "SET_SINK_ALL_MODULE" + n,
                   enableAll = "ENABLE_ALL_MODULE" + n;
-    if (QWidget *b = sized(in(lookup, setV), kVoltageWidth))
+    if (QWidget *b = named(sized(in(lookup, setV), kVoltageWidth), module + " set all voltages"))
         grid->addWidget(b, 0, 1);
-    if (QWidget *b = sized(in(lookup, setSink), kCurrentWidth))
+    if (QWidget *b = named(sized(in(lookup, setSink), kCurrentWidth), module + " set all sink currents"))
         grid->addWidget(b, 0, 2);
-    if (QWidget *b = sized(in(lookup, enableAll), kEnableWidth))
+    if (QWidget *b = named(sized(in(lookup, enableAll), kEnableWidth), module + " set all outputs"))
         grid->addWidget(b, 0, 4);
     // Row 1: column headings; the first voltage and current controls carry
     // theirs as labels, the other modules get the same words as plain text.
@@ -127,17 +142,18 @@ QWidget *moduleBlock(int k, const ControlLookup &lookup)
     grid->addWidget(heading("on"), 1, 4);
     for (int j = 0; j < kChannelsPerModule; ++j) {
         const QString ch = QString::number(first + j);
+        const QString channel = "Channel " + ch;
         auto *number = new QLabel(ch);
         number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         number->setEnabled(false);
         grid->addWidget(number, 2 + j, 0);
-        if (QWidget *x = sized(in(lookup, "VOLTAGE_CH_" + ch), kVoltageWidth))
+        if (QWidget *x = named(sized(in(lookup, "VOLTAGE_CH_" + ch), kVoltageWidth), channel + " voltage (V)"))
             grid->addWidget(x, 2 + j, 1);
-        if (QWidget *x = sized(in(lookup, "CURRENT_SINK_CH_" + ch), kCurrentWidth))
+        if (QWidget *x = named(sized(in(lookup, "CURRENT_SINK_CH_" + ch), kCurrentWidth), channel + " sink current (mA)"))
             grid->addWidget(x, 2 + j, 2);
-        if (QWidget *x = sized(in(lookup, "strCh_" + ch), kNameWidth))
+        if (QWidget *x = named(sized(in(lookup, "strCh_" + ch), kNameWidth), channel + " name"))
             grid->addWidget(x, 2 + j, 3);
-        if (QWidget *x = in(lookup, "ENABLE_" + ch)) {
+        if (QWidget *x = named(in(lookup, "ENABLE_" + ch), channel + " output")) {
             if (auto *button = qobject_cast<QAbstractButton *>(x))
                 highlightWhenChecked(button);
             grid->addWidget(x, 2 + j, 4, Qt::AlignHCenter);
