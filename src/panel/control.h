@@ -73,12 +73,6 @@ private:
     QPointer<QWidget> container_;
 };
 
-// Puts the text gathered by text boxes since their last flush into them. Text
-// appended from code is held and inserted in one piece (each insertion moves
-// and repaints the box's view); it must be in the box before anything shows or
-// reads it: a repaint, a popup, the end of a callback, a read of the box.
-void flushPendingText();
-
 // Creates the control for a definition. `baseDir` locates images.
 std::unique_ptr<Control> createControl(const ControlDef &def, const QString &baseDir);
 

@@ -10,10 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
-#include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace panel {
 
@@ -148,71 +145,23 @@ private:
     bool hasSeparateLabel() const override { return true; }
 };
 
-class TextBoxControl;
-
-// The text boxes holding text not yet inserted.
-std::vector<TextBoxControl *> &boxesWithPendingText()
-{
-    static std::vector<TextBoxControl *> boxes;
-    return boxes;
-}
-
 class TextBoxControl : public Control {
 public:
-    ~TextBoxControl() override { forget(); }
-
     explicit TextBoxControl(const ControlDef &def) : Control(def)
     {
-        edit_ = new MessageBoxView;
-        edit_->setMaximumLineCount(kMessageBoxMaxLines);
-        replaceValue(def.textValue);
+        box_ = new MessageBoxView;
+        box_->setMaximumLineCount(kMessageBoxMaxLines);
+        box_->replaceAll(def.textValue);
     }
 
-    QWidget *input() override { return edit_; }
-    QVariant value() const override
-    {
-        const_cast<TextBoxControl *>(this)->flush();
-        return edit_->exactText();
-    }
-
-    // Appends exactly the given text: no line break of its own. The text is
-    // gathered and goes into the box at the next flush.
-    void setValue(const QVariant &v) override
-    {
-        if (pending_.isEmpty()) {
-            boxesWithPendingText().push_back(this);
-            // Should no flush point come first, the event loop does it.
-            QTimer::singleShot(0, edit_, [this] { flush(); });
-        }
-        pending_ += v.toString();
-    }
-
-    void replaceValue(const QVariant &v) override
-    {
-        forget();
-        pending_.clear();
-        edit_->replaceAll(v.toString());
-    }
-
-    void flush()
-    {
-        if (pending_.isEmpty())
-            return;
-        forget();
-        const QString text = std::move(pending_);
-        pending_.clear();
-        edit_->appendExactly(text); // follows the newest line only from the bottom
-    }
+    QWidget *input() override { return box_; }
+    QVariant value() const override { return box_->exactText(); }
+    // Appends exactly the given text: no line break of its own.
+    void setValue(const QVariant &v) override { box_->gather(v.toString()); }
+    void replaceValue(const QVariant &v) override { box_->replaceAll(v.toString()); }
 
 private:
-    void forget()
-    {
-        auto &boxes = boxesWithPendingText();
-        boxes.erase(std::remove(boxes.begin(), boxes.end(), this), boxes.end());
-    }
-
-    MessageBoxView *edit_ = nullptr;
-    QString pending_;
+    MessageBoxView *box_ = nullptr;
 };
 
 class TextMessageControl : public Control {
@@ -308,13 +257,6 @@ private:
 };
 
 } // namespace
-
-void flushPendingText()
-{
-    // A flush takes its box off the list.
-    while (!boxesWithPendingText().empty())
-        boxesWithPendingText().back()->flush();
-}
 
 std::unique_ptr<Control> createControl(const ControlDef &def, const QString &baseDir)
 {

@@ -1,6 +1,5 @@
 #include "panel/message_box_view.h"
 
-#include "panel/control.h"
 #include "panel/ui.h"
 
 #include <QContextMenuEvent>
@@ -10,7 +9,10 @@
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace panel {
 
@@ -31,7 +33,49 @@ QString shown(const QString &text)
     return out;
 }
 
+// The boxes holding gathered text.
+std::vector<MessageBoxView *> &gathering()
+{
+    static std::vector<MessageBoxView *> boxes;
+    return boxes;
+}
+
+void forget(MessageBoxView *box)
+{
+    auto &boxes = gathering();
+    boxes.erase(std::remove(boxes.begin(), boxes.end(), box), boxes.end());
+}
+
 } // namespace
+
+void flushPendingText()
+{
+    // A flush takes its box off the list.
+    while (!gathering().empty())
+        gathering().back()->flush();
+}
+
+MessageBoxView::~MessageBoxView() { forget(this); }
+
+void MessageBoxView::gather(const QString &text)
+{
+    if (gathered_.isEmpty()) {
+        gathering().push_back(this);
+        // Should no flush point come first, the event loop does it.
+        QTimer::singleShot(0, this, [this] { flush(); });
+    }
+    gathered_ += text;
+}
+
+void MessageBoxView::flush()
+{
+    forget(this);
+    if (gathered_.isEmpty())
+        return;
+    const QString text = std::move(gathered_);
+    gathered_.clear();
+    appendExactly(text);
+}
 
 MessageBoxView::MessageBoxView(QWidget *parent) : QPlainTextEdit(parent)
 {
@@ -76,6 +120,8 @@ void MessageBoxView::appendExactly(const QString &text)
 
 void MessageBoxView::replaceAll(const QString &text)
 {
+    forget(this);
+    gathered_.clear();
     lines_.clear();
     for (const QString &line : text.split('\n'))
         lines_.push_back(line);
@@ -84,8 +130,9 @@ void MessageBoxView::replaceAll(const QString &text)
     showEnd();
 }
 
-QString MessageBoxView::exactText() const
+QString MessageBoxView::exactText()
 {
+    flush();
     QString text;
     for (const QString &line : lines_) {
         if (&line != &lines_.front())

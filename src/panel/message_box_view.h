@@ -20,14 +20,23 @@ class MessageBoxView : public QPlainTextEdit {
 
 public:
     explicit MessageBoxView(QWidget *parent = nullptr);
+    ~MessageBoxView() override;
+
+    // Appends text written from code: it is gathered and inserted in one
+    // piece at the next flush (each insertion moves and repaints the view),
+    // which comes before anything shows or reads it: a repaint, a popup, the
+    // end of a callback, a read of the box (flushPendingText()), or else the
+    // event loop.
+    void gather(const QString &text);
+    void flush();
 
     // Appends exactly the given text, with no line break of its own. A view at
     // the bottom moves on to the newest line; one scrolled up stays where it is.
     void appendExactly(const QString &text);
     // Replaces the whole text and shows its end.
     void replaceAll(const QString &text);
-    // The text held, exactly as appended.
-    QString exactText() const;
+    // The text held, exactly as appended; what is gathered too.
+    QString exactText();
     // The lines held: the pieces between line feeds, the last (possibly
     // empty) one included, so an empty box holds one line.
     int lineCount() const { return static_cast<int>(lines_.size()); }
@@ -51,6 +60,10 @@ private:
 
     std::deque<QString> lines_{QString()};
     int maxLines_ = 0;
+    QString gathered_;
 };
+
+// Inserts what every message box has gathered.
+void flushPendingText();
 
 } // namespace panel

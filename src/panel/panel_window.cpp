@@ -2,7 +2,6 @@
 
 #include "panel/panel_layout.h"
 #include "panel/timer_control.h"
-#include "panel/toolkit.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -13,16 +12,16 @@
 
 namespace panel {
 
-PanelWindow::PanelWindow(int handle, PanelDef def, std::map<int, ui::Callback> callbacks, void *callbackData)
-    : handle_(handle), def_(std::move(def)), callbacks_(std::move(callbacks)), callbackData_(callbackData)
+PanelWindow::PanelWindow(PanelDef def, std::map<int, ui::Callback> callbacks, void *callbackData, Dispatch dispatch)
+    : def_(std::move(def)), callbacks_(std::move(callbacks)), callbackData_(callbackData), dispatch_(std::move(dispatch))
 {
     setWindowTitle(def_.title);
     for (const ControlDef &c : def_.controls) {
         std::unique_ptr<Control> control = createControl(c, def_.baseDir);
         const int id = c.id;
-        control->setCommitHandler([this, id] { Toolkit::instance().operatorCommit(handle_, id); });
+        control->setCommitHandler([this, id] { dispatch_.commit(id); });
         if (auto *timer = dynamic_cast<TimerControl *>(control.get())) {
-            timer->onTick = [this, id] { Toolkit::instance().deliverTimerTick(handle_, id); };
+            timer->onTick = [this, id] { dispatch_.tick(id); };
             timers_.push_back(timer);
         }
         if (c.constant == def_.closeControl)
@@ -166,7 +165,7 @@ void PanelWindow::closeEvent(QCloseEvent *event)
 {
     event->ignore();
     if (closeControl_)
-        Toolkit::instance().operatorCommit(handle_, closeControl_);
+        dispatch_.commit(closeControl_);
 }
 
 } // namespace panel

@@ -8,6 +8,7 @@
 #include "panel/ui.h"
 
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -20,7 +21,13 @@ class TimerControl;
 
 class PanelWindow : public QWidget {
 public:
-    PanelWindow(int handle, PanelDef def, std::map<int, ui::Callback> callbacks, void *callbackData);
+    // Where the operator's commits and the timers' ticks go, by control.
+    struct Dispatch {
+        std::function<void(int control)> commit;
+        std::function<void(int control)> tick;
+    };
+
+    PanelWindow(PanelDef def, std::map<int, ui::Callback> callbacks, void *callbackData, Dispatch dispatch);
     ~PanelWindow() override;
 
     const PanelDef &def() const { return def_; }
@@ -57,10 +64,10 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    int handle_;
     PanelDef def_;
     std::map<int, ui::Callback> callbacks_;
     void *callbackData_;
+    Dispatch dispatch_;
     std::map<int, std::unique_ptr<Control>> controls_;
     std::vector<TimerControl *> timers_; // the controls are fixed once the window is built
     int closeControl_ = 0;

@@ -1,5 +1,6 @@
 #include "panel/toolkit.h"
 
+#include "panel/message_box_view.h"
 #include "panel/timer_control.h"
 
 #include <QDebug>
@@ -42,7 +43,9 @@ int Toolkit::load(const std::string &path, const std::string &panelName, const u
         resolved[c.id] = found->second;
     }
     const int handle = nextHandle_++;
-    panels_[handle] = std::make_unique<PanelWindow>(handle, std::move(*def), std::move(resolved), callbackData);
+    PanelWindow::Dispatch dispatch{[this, handle](int id) { operatorCommit(handle, id); },
+                                   [this, handle](int id) { deliverTimerTick(handle, id); }};
+    panels_[handle] = std::make_unique<PanelWindow>(std::move(*def), std::move(resolved), callbackData, std::move(dispatch));
     return handle;
 }
 

@@ -2,6 +2,7 @@
 #include "panel/ui.h"
 
 #include "panel/dialog_popups.h"
+#include "panel/message_box_view.h"
 #include "panel/compiled_controls.h"
 #include "panel/panel_state_file.h"
 #include "panel/popups.h"

@@ -407,7 +407,6 @@ TEST_F(Adapter, RepaintsAtMostOncePerFrameAndWithinAFrameOfTheEnd)
     click(input(ctrl::RESET));
     const qint64 ended = clock.elapsed();
     EXPECT_LE(quickPaints, static_cast<std::size_t>((quickTo - quickFrom) / frame + 1));
-    EXPECT_GE(quickPaints, 1u);
     EXPECT_GT(atPopup, 0u);
     QTest::qWait(4 * frame);
     ASSERT_FALSE(paints.empty());
