@@ -13,7 +13,7 @@
 
 #include "driver/korda.h"
 #include "driver/sim/korda_sim.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // Fuzz target: the panel-definition reader, its comparison with the compiled
 // controls, and the making of every control it accepts (where the numbers
 // become widget limits and timer intervals).
-#include "panel/compiled_controls.h"
-#include "panel/control.h"
-#include "panel/panel_definition.h"
+#include "panel/definition/compiled_controls.h"
+#include "panel/controls/control.h"
+#include "panel/definition/panel_definition.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -1,11 +1,11 @@
 // Fuzz target: the panel state file's recall into the program's own panel.
 // Any content is recalled or ignored; every value recalled lies within its
 // control's limits.
-#include "panel/control_ids.h"
-#include "panel/panel_state_file.h"
-#include "panel/panel_window.h"
-#include "panel/toolkit.h"
-#include "panel/ui.h"
+#include "panel/api/control_ids.h"
+#include "panel/state_file/panel_state_file.h"
+#include "panel/window/panel_window.h"
+#include "panel/toolkit/toolkit.h"
+#include "panel/api/ui.h"
 
 #include <QApplication>
 #include <QByteArray>

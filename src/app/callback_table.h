@@ -1,6 +1,6 @@
 // Every callback the panel definition names, by name.
 #pragma once
 
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 
 const ui::CallbackTable &callbackTable();

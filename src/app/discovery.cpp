@@ -2,8 +2,8 @@
 
 #include "channels/channel_map.h"
 #include "driver/status/korda_err.h"
-#include "panel/message_box.h"
-#include "panel/ui.h"
+#include "panel/api/message_box.h"
+#include "panel/api/ui.h"
 #include "state/text.h"
 
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "app/signal_quit.h"
 
-#include "panel/control_ids.h"
-#include "panel/ui.h"
+#include "panel/api/control_ids.h"
+#include "panel/api/ui.h"
 
 #include <QSocketNotifier>
 #include <array>

@@ -4,9 +4,9 @@
 #include "app/discovery.h"
 #include "app/state_file_name.h"
 #include "channels/channel_map.h"
-#include "panel/control_ids.h"
-#include "panel/message_box.h"
-#include "panel/ui.h"
+#include "panel/api/control_ids.h"
+#include "panel/api/message_box.h"
+#include "panel/api/ui.h"
 
 #include <filesystem>
 

@@ -5,7 +5,7 @@
 #include "app/panel_definition_path.h"
 #include "app/signal_quit.h"
 #include "app/startup.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 #include "state/app_state.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "channels/channel_callbacks.h"
 #include "channels/channel_map.h"
 #include "groups/group_callbacks.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 #include "state/app_state.h"
 
 namespace {

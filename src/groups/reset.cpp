@@ -3,8 +3,8 @@
 #include "channels/channel_map.h"
 #include "driver/status/korda_err.h"
 #include "groups/group_callbacks.h"
-#include "panel/message_box.h"
-#include "panel/ui.h"
+#include "panel/api/message_box.h"
+#include "panel/api/ui.h"
 #include "state/app_state.h"
 
 using channel_map::Role;

@@ -4,8 +4,8 @@
 #include "channels/channel_callbacks.h"
 #include "channels/channel_map.h"
 #include "groups/group_callbacks.h"
-#include "panel/message_box.h"
-#include "panel/ui.h"
+#include "panel/api/message_box.h"
+#include "panel/api/ui.h"
 #include "state/app_state.h"
 
 #include <optional>

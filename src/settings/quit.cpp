@@ -5,8 +5,8 @@
 #include "channels/channel_callbacks.h"
 #include "channels/channel_map.h"
 #include "driver/status/korda_err.h"
-#include "panel/message_box.h"
-#include "panel/ui.h"
+#include "panel/api/message_box.h"
+#include "panel/api/ui.h"
 #include "settings/settings_callbacks.h"
 #include "state/app_state.h"
 

@@ -2,8 +2,8 @@
 // changing them tells the operator that they apply from the next start.
 #include "settings/settings_callbacks.h"
 
-#include "panel/control_ids.h"
-#include "panel/ui.h"
+#include "panel/api/control_ids.h"
+#include "panel/api/ui.h"
 
 int select_chassis(int panel, int, int event, void *, int, int)
 {

@@ -3,8 +3,8 @@
 // what the operator reads, and how failures end it.
 #include "channels/channel_map.h"
 #include "driver/sim/korda_sim.h"
-#include "panel/panel_definition.h"
-#include "panel/ui.h"
+#include "panel/definition/panel_definition.h"
+#include "panel/api/ui.h"
 #include "support/on_screen.h"
 #include "support/panel_harness.h"
 #include "support/reports.h"

@@ -1,5 +1,5 @@
 // What the operator leaves on the panel at QUIT is what the next start shows.
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 #include "support/panel_harness.h"
 
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 // The start-up sequence on the simulated chassis: what the panel shows, which
 // state file it reads, how the command line and the window position apply.
 #include "app/startup.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 #include "support/state_file.h"
 #include "support/panel_harness.h"
 

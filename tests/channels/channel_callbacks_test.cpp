@@ -4,7 +4,7 @@
 #include "channels/channel_callbacks.h"
 #include "channels/channel_panel.h"
 #include "driver/sim/korda_sim.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 #include "support/reports.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 // The channel map against the panel definition itself: every lookup is checked
 // by the constant names of the controls, not by the identifier arithmetic.
 #include "channels/channel_map.h"
-#include "panel/panel_definition.h"
+#include "panel/definition/panel_definition.h"
 
 #include <QApplication>
 #include <QDir>

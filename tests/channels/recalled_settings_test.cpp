@@ -2,7 +2,7 @@
 // are shown but not on the cards until re-called.
 #include "app/startup.h"
 #include "channels/channel_panel.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 
 #include <gtest/gtest.h>
 #include <set>

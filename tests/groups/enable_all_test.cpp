@@ -4,7 +4,7 @@
 #include "support/state_file.h"
 #include "support/panel_harness.h"
 
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 
 #include <QApplication>
 #include <QDialog>

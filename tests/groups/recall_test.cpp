@@ -2,7 +2,7 @@
 // operable again, which setpoints reach the cards and in which order, their
 // lines, and the release of the buttons.
 #include "driver/sim/korda_sim.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 #include "support/panel_harness.h"
 #include "support/reports.h"
 #include "support/state_file.h"

@@ -2,7 +2,7 @@
 // and setpoint controls, the cards it clears and in which order, its lines,
 // and how it leaves the poll alone.
 #include "driver/sim/korda_sim.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 #include "support/panel_harness.h"
 #include "support/reports.h"
 

@@ -2,10 +2,10 @@
 // change, values set from code never commit, dimmed controls refuse, the
 // message box appends exactly, and timer ticks come only when nothing else runs.
 #include "front_panel_fixture.h"
-#include "panel/dialog_popups.h"
-#include "panel/frame_pacer.h"
-#include "panel/message_box_view.h"
-#include "panel/toolkit_test_access.h"
+#include "panel/toolkit/dialog_popups.h"
+#include "panel/window/frame_pacer.h"
+#include "panel/log/message_box_view.h"
+#include "panel/toolkit/toolkit_test_access.h"
 #include "support/operator_actions.h"
 
 #include <QAbstractSpinBox>

@@ -1,7 +1,7 @@
 // The panel definition: every control with its identifier and constant name,
 // its kind, texts, callback, value at load and limits.
-#include "panel/control_ids.h"
-#include "panel/panel_definition.h"
+#include "panel/api/control_ids.h"
+#include "panel/definition/panel_definition.h"
 
 #include <QApplication>
 #include <QDir>

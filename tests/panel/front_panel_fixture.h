@@ -2,9 +2,9 @@
 // so that the toolkit's behaviour is seen without the operations behind it.
 #pragma once
 
-#include "panel/control_ids.h"
-#include "panel/panel_definition.h"
-#include "panel/ui.h"
+#include "panel/api/control_ids.h"
+#include "panel/definition/panel_definition.h"
+#include "panel/api/ui.h"
 #include "support/scripted_popups.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The message box view on its own: it gives back exactly the text given,
 // within its cap, whatever the text edit under it makes of the characters.
-#include "panel/message_box_view.h"
+#include "panel/log/message_box_view.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // full HD scaled by 1.5 and by 2 (their logical sizes). On each the window
 // lies on its screen, nothing needs a sideways scroll, and the message box
 // and QUIT are in view at once; every card's identity shows its serial.
-#include "panel/control_ids.h"
-#include "panel/indicator_field.h"
-#include "panel/toolkit.h"
+#include "panel/api/control_ids.h"
+#include "panel/controls/indicator_field.h"
+#include "panel/toolkit/toolkit.h"
 #include "support/state_file.h"
 #include "support/offscreen_screens.h"
 #include "support/panel_harness.h"

@@ -1,7 +1,7 @@
 // SIGTERM, SIGINT and SIGHUP end the panel through quit, with nobody at the
 // panel: real signals raised in this process, read through the event loop.
 #include "app/signal_quit.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 #include "settings/switched_off.h"
 #include "support/scenario.h"
 #include "support/state_file.h"

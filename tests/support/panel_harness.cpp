@@ -4,9 +4,9 @@
 
 #include "app/startup.h"
 #include "driver/sim/korda_sim.h"
-#include "panel/toolkit.h"
-#include "panel/toolkit_test_access.h"
-#include "panel/ui.h"
+#include "panel/toolkit/toolkit.h"
+#include "panel/toolkit/toolkit_test_access.h"
+#include "panel/api/ui.h"
 
 #include <QApplication>
 #include <QDir>

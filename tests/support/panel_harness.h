@@ -4,7 +4,7 @@
 #pragma once
 
 #include "state/app_state.h"
-#include "panel/control_ids.h"
+#include "panel/api/control_ids.h"
 #include "support/scenario.h"
 #include "support/scripted_popups.h"
 #include "support/trace_lines.h"

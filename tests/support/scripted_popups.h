@@ -1,7 +1,7 @@
 // A popup presenter for tests: records every popup and answers from a script.
 #pragma once
 
-#include "panel/popups.h"
+#include "panel/api/popups.h"
 
 #include <deque>
 #include <functional>

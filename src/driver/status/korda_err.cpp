@@ -1,8 +1,8 @@
 #include "driver/status/korda_err.h"
 
-#include "panel/control_ids.h"
-#include "panel/message_box.h"
-#include "panel/ui.h"
+#include "panel/api/control_ids.h"
+#include "panel/api/message_box.h"
+#include "panel/api/ui.h"
 #include "state/text.h"
 
 #include <cstdio>

@@ -3,7 +3,7 @@
 // texts longer than the report's usual room.
 #include "driver/sim/korda_sim.h"
 #include "driver/status/korda_err.h"
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 #include "support/panel_harness.h"
 #include "support/reports.h"
 

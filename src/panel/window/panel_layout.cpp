@@ -1,7 +1,7 @@
-#include "panel/panel_layout.h"
+#include "panel/window/panel_layout.h"
 
-#include "panel/led_widget.h"
-#include "panel/output_highlight.h"
+#include "panel/controls/led_widget.h"
+#include "panel/controls/output_highlight.h"
 
 #include <QAbstractButton>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "panel/led_widget.h"
+#include "panel/controls/led_widget.h"
 
 #include <QAccessibleWidget>
 #include <QPaintEvent>

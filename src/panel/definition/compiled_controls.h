@@ -2,7 +2,7 @@
 // time), and how a definition loaded at run time differs from them.
 #pragma once
 
-#include "panel/panel_definition.h"
+#include "panel/definition/panel_definition.h"
 
 #include <QString>
 #include <optional>

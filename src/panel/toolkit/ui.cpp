@@ -1,13 +1,13 @@
 // The panel API on Qt widgets.
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 
-#include "panel/dialog_popups.h"
-#include "panel/message_box_view.h"
-#include "panel/compiled_controls.h"
-#include "panel/panel_state_file.h"
-#include "panel/popups.h"
-#include "panel/timer_control.h"
-#include "panel/toolkit.h"
+#include "panel/toolkit/dialog_popups.h"
+#include "panel/log/message_box_view.h"
+#include "panel/definition/compiled_controls.h"
+#include "panel/state_file/panel_state_file.h"
+#include "panel/api/popups.h"
+#include "panel/controls/timer_control.h"
+#include "panel/toolkit/toolkit.h"
 
 #include <QCoreApplication>
 #include <QDebug>

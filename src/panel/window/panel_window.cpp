@@ -1,7 +1,7 @@
-#include "panel/panel_window.h"
+#include "panel/window/panel_window.h"
 
-#include "panel/panel_layout.h"
-#include "panel/timer_control.h"
+#include "panel/window/panel_layout.h"
+#include "panel/controls/timer_control.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

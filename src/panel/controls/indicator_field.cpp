@@ -1,4 +1,4 @@
-#include "panel/indicator_field.h"
+#include "panel/controls/indicator_field.h"
 
 #include <QStyle>
 #include <QStyleOptionFrame>

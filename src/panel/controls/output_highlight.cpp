@@ -1,4 +1,4 @@
-#include "panel/output_highlight.h"
+#include "panel/controls/output_highlight.h"
 
 #include <QAbstractButton>
 #include <QEvent>

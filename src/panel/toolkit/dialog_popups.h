@@ -1,7 +1,7 @@
 // The program's popups: modal dialogs over the panel window.
 #pragma once
 
-#include "panel/popups.h"
+#include "panel/api/popups.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "panel/panel_definition.h"
+#include "panel/definition/panel_definition.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,8 +3,8 @@
 // what the widgets do not show.
 #pragma once
 
-#include "panel/timer_control.h"
-#include "panel/toolkit.h"
+#include "panel/controls/timer_control.h"
+#include "panel/toolkit/toolkit.h"
 
 namespace panel {
 

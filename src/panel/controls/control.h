@@ -1,7 +1,7 @@
 // One control of a loaded panel: its definition, its widgets, its value.
 #pragma once
 
-#include "panel/panel_definition.h"
+#include "panel/definition/panel_definition.h"
 
 #include <QPointer>
 #include <QVariant>

@@ -1,11 +1,11 @@
 // The window of one loaded panel, owning its controls.
 #pragma once
 
-#include "panel/control.h"
-#include "panel/frame_pacer.h"
-#include "panel/panel_definition.h"
-#include "panel/panel_layout.h"
-#include "panel/ui.h"
+#include "panel/controls/control.h"
+#include "panel/window/frame_pacer.h"
+#include "panel/definition/panel_definition.h"
+#include "panel/window/panel_layout.h"
+#include "panel/api/ui.h"
 
 #include <QWidget>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "panel/toolkit.h"
+#include "panel/toolkit/toolkit.h"
 
-#include "panel/message_box_view.h"
-#include "panel/timer_control.h"
+#include "panel/log/message_box_view.h"
+#include "panel/controls/timer_control.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "panel/message_box_view.h"
+#include "panel/log/message_box_view.h"
 
-#include "panel/ui.h"
+#include "panel/api/ui.h"
 
 #include <QContextMenuEvent>
 #include <QDir>

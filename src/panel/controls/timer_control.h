@@ -1,7 +1,7 @@
 // A timer control: no widget, ticks at its interval while enabled.
 #pragma once
 
-#include "panel/control.h"
+#include "panel/controls/control.h"
 
 #include <QTimer>
 #include <functional>

@@ -9,8 +9,8 @@
 // loop has been told to quit, no commit is dispatched any more.
 #pragma once
 
-#include "panel/panel_window.h"
-#include "panel/ui.h"
+#include "panel/window/panel_window.h"
+#include "panel/api/ui.h"
 
 #include <deque>
 #include <map>

@@ -2,8 +2,8 @@
 // result and error lines through these two calls.
 #pragma once
 
-#include "panel/control_ids.h"
-#include "panel/ui.h"
+#include "panel/api/control_ids.h"
+#include "panel/api/ui.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // when the window is narrower than the whole arrangement.
 #pragma once
 
-#include "panel/control.h"
+#include "panel/controls/control.h"
 
 #include <QSize>
 #include <functional>

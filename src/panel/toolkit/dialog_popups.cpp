@@ -1,6 +1,6 @@
-#include "panel/dialog_popups.h"
+#include "panel/toolkit/dialog_popups.h"
 
-#include "panel/toolkit.h"
+#include "panel/toolkit/toolkit.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

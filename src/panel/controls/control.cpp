@@ -1,4 +1,4 @@
-#include "panel/control.h"
+#include "panel/controls/control.h"
 
 #include <QBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "panel/panel_state_file.h"
+#include "panel/state_file/panel_state_file.h"
 
-#include "panel/panel_window.h"
+#include "panel/window/panel_window.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // The control kinds of a panel, each on the Qt widget that fits it.
-#include "panel/committing_widgets.h"
-#include "panel/control.h"
-#include "panel/indicator_field.h"
-#include "panel/led_widget.h"
-#include "panel/message_box_view.h"
-#include "panel/timer_control.h"
+#include "panel/controls/committing_widgets.h"
+#include "panel/controls/control.h"
+#include "panel/controls/indicator_field.h"
+#include "panel/controls/led_widget.h"
+#include "panel/log/message_box_view.h"
+#include "panel/controls/timer_control.h"
 
 #include <QCheckBox>
 #include <QDir>

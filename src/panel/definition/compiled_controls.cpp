@@ -1,6 +1,6 @@
-#include "panel/compiled_controls.h"
+#include "panel/definition/compiled_controls.h"
 
-#include "panel/control_ids.h"
+#include "panel/api/control_ids.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "panel/frame_pacer.h"
+#include "panel/window/frame_pacer.h"
 
 #include <QCoreApplication>
 #include <QEvent>
