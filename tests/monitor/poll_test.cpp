@@ -3,7 +3,7 @@
 // the read-backs of position 1, and how statuses 34 and 4112 end the polling.
 #include "driver/sim/korda_sim.h"
 #include "panel/log/message_box_view.h"
-#include "panel/toolkit/toolkit_test_access.h"
+#include "support/toolkit_test_access.h"
 #include "panel/api/ui.h"
 #include "support/panel_harness.h"
 #include "support/reports.h"

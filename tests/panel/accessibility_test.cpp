@@ -2,7 +2,7 @@
 // control a name that says what it is and where, each name once; the lamps
 // their state in words; the message box its whole text.
 #include "front_panel_fixture.h"
-#include "panel/toolkit/toolkit_test_access.h"
+#include "support/toolkit_test_access.h"
 
 #include <QAccessible>
 #include <QAccessibleTextInterface>

@@ -5,7 +5,7 @@
 #include "panel/toolkit/dialog_popups.h"
 #include "panel/window/frame_pacer.h"
 #include "panel/log/message_box_view.h"
-#include "panel/toolkit/toolkit_test_access.h"
+#include "support/toolkit_test_access.h"
 #include "support/operator_actions.h"
 
 #include <QAbstractSpinBox>

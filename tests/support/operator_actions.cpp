@@ -1,6 +1,6 @@
 #include "support/operator_actions.h"
 
-#include "panel/toolkit/toolkit_test_access.h"
+#include "support/toolkit_test_access.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "driver/sim/korda_sim.h"
 #include "panel/toolkit/toolkit.h"
-#include "panel/toolkit/toolkit_test_access.h"
+#include "support/toolkit_test_access.h"
 #include "panel/api/ui.h"
 
 #include <QApplication>

@@ -197,11 +197,7 @@ public:
 
     QWidget *input() override { return button_; }
     QVariant value() const override { return button_->isChecked() ? 1 : 0; }
-    void setValue(const QVariant &v) override
-    {
-        const QSignalBlocker block(button_);
-        button_->setChecked(v.toInt() != 0);
-    }
+    void setValue(const QVariant &v) override { button_->setChecked(v.toInt() != 0); }
 
 private:
     QAbstractButton *button_ = nullptr;

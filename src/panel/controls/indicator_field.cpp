@@ -19,22 +19,13 @@ void IndicatorField::setWholeText(const QString &text)
     showFitting();
 }
 
-void IndicatorField::focusInEvent(QFocusEvent *event)
+bool IndicatorField::event(QEvent *event)
 {
-    QLineEdit::focusInEvent(event);
-    showFitting();
-}
-
-void IndicatorField::focusOutEvent(QFocusEvent *event)
-{
-    QLineEdit::focusOutEvent(event);
-    showFitting();
-}
-
-void IndicatorField::resizeEvent(QResizeEvent *event)
-{
-    QLineEdit::resizeEvent(event);
-    showFitting();
+    const bool handled = QLineEdit::event(event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::FocusIn || type == QEvent::FocusOut || type == QEvent::Resize)
+        showFitting();
+    return handled;
 }
 
 void IndicatorField::showFitting()

@@ -19,9 +19,8 @@ public:
     void setWholeText(const QString &text);
 
 protected:
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
+    // Shows the text anew when the focus comes or goes and when resized.
+    bool event(QEvent *event) override;
 
 private:
     void showFitting();

@@ -10,12 +10,9 @@
 #include "panel/toolkit/toolkit.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QElapsedTimer>
 #include <QThread>
 #include <QWindow>
-#include <QGuiApplication>
-#include <QScreen>
 #include <cstdio>
 
 namespace ui {

@@ -44,7 +44,6 @@ public:
     Flow flow() const { return flow_; }
     // The window's size that shows everything at once in the flow for `width`.
     QSize preferredSize(int width) const;
-    QScrollArea *scrollArea() const { return scroll_; }
     // A line under the message box saying what the panel is connected to.
     void setStatusText(const QString &text);
 
