@@ -1,6 +1,6 @@
 // The panel API the application logic is written against.
 //
-// Panels are addressed by handle and controls by identifier (panel/control_ids.h).
+// Panels are addressed by handle and controls by identifier (panel/api/control_ids.h).
 // The implementation maps this onto Qt widgets; nothing here exposes Qt, so the
 // logic layers stay free of it. Rules the implementation keeps:
 //  - one callback at a time; a timer tick that falls due while a callback (or a
@@ -42,7 +42,7 @@ enum LoadError : int {
 int loadPanel(const std::string &path, const std::string &panelName, const CallbackTable &callbacks,
               void *callbackData, std::string *error = nullptr);
 // How the loaded panel differs from the controls the program was built for
-// (panel/control_ids.h), naming the control; empty when it does not.
+// (panel/api/control_ids.h), naming the control; empty when it does not.
 std::string compiledControlsMismatch(int panel);
 void discardPanel(int panel);
 // Shows the panel within the screen it opens on and returns once it is on

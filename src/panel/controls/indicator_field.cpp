@@ -1,5 +1,6 @@
 #include "panel/controls/indicator_field.h"
 
+#include <QEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
