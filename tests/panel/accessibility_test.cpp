@@ -65,7 +65,7 @@ TEST_F(Accessibility, EveryControlHasItsOwnNameAndTheLampsTellTheirState)
         EXPECT_EQ(text(ctrl::INTERLOCK_3, QAccessible::Description), words) << "set to " << value;
     }
     EXPECT_EQ(text(ctrl::AVAILABLE_3, QAccessible::Description), "not available");
-    EXPECT_EQ(of(ctrl::INTERLOCK_3)->role(), QAccessible::Indicator);
+    EXPECT_EQ(of(ctrl::INTERLOCK_3)->role(), QAccessible::StaticText);
 }
 
 TEST_F(Accessibility, TheMessageBoxGivesItsWholeText)

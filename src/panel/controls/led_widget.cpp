@@ -10,11 +10,12 @@ namespace {
 const int kLamp = 14; // lamp diameter, pixels
 const int kGap = 5;
 
-// Assistive technology hears a lamp as an indicator, not as a plain area.
+// Assistive technology hears a lamp as a text (its name and state in words),
+// not as a plain area; an indicator role reaches AT-SPI as "unknown".
 QAccessibleInterface *lampInterface(const QString &className, QObject *object)
 {
     if (className == QLatin1String("panel::LedWidget") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Indicator);
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StaticText);
     return nullptr;
 }
 } // namespace
