@@ -9,10 +9,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
+#include <set>
 
 using scenario::Chassis;
 
@@ -157,6 +160,36 @@ TEST(EnableAll, YesSwitchesOnEveryChannelOfTheFoundCardsOnlyInOrder)
     for (int n : {7, 8, 9, 10, 11, 12, 25, 26, 27, 28, 29, 30})
         expected[n - 1] = 1;
     EXPECT_EQ(enableValues(h), expected);
+}
+
+// A long operation shows its lines as it goes, not only at its end: the box
+// on the screen grows paint by paint while the card calls take their time.
+TEST(EnableAll, ItAndTheReCallOfCurrentsShowTheirLinesAsTheyGo)
+{
+    for (const int button : {ctrl::ENABLEALL, ctrl::RE_CALL_CUURENT_ALL}) {
+        SCOPED_TRACE(button);
+        PanelHarness h(Chassis::at({1}).latency(8));
+        ASSERT_EQ(h.start(), 0);
+        h.press(ctrl::RE_ENABLE_ALL);
+        h.popups.confirmAnswers = {1};
+        auto *box = qobject_cast<QPlainTextEdit *>(h.widget(ctrl::MSGBOX));
+        ASSERT_NE(box, nullptr);
+        std::set<int> linesOnScreen;
+        struct OnPaint : QObject {
+            std::function<void()> paint;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    paint();
+                return false;
+            }
+        } filter;
+        filter.paint = [&] { linesOnScreen.insert(box->document()->blockCount()); };
+        box->viewport()->installEventFilter(&filter);
+        h.press(button);
+        box->viewport()->removeEventFilter(&filter);
+        EXPECT_GE(linesOnScreen.size(), 3u) << "paints with more lines each time while it ran";
+    }
 }
 
 TEST(EnableAll, RefusedOrIdleCasesSwitchNothingOn)
