@@ -171,16 +171,9 @@ QWidget *commonBlock(const ControlLookup &lookup)
     auto *layout = new QVBoxLayout(frame);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setSpacing(4);
-    add(layout, w(lookup, "ENABLEALL"));
-    add(layout, w(lookup, "RESET"));
-    add(layout, w(lookup, "RE_CALL_CUURENT_ALL"));
-    add(layout, w(lookup, "RE_ENABLE_ALL"));
-    add(layout, w(lookup, "TEXTMSG_2"));
-    add(layout, w(lookup, "TEXTMSG_3"));
-    add(layout, w(lookup, "STARTUP_MSG"));
-    add(layout, w(lookup, "INTERLOCK_MSG"));
-    add(layout, w(lookup, "PXI"));
-    add(layout, w(lookup, "IPADDRESS"));
+    for (const char *constant : {"ENABLEALL", "RESET", "RE_CALL_CUURENT_ALL", "RE_ENABLE_ALL", "TEXTMSG_2", "TEXTMSG_3",
+                                 "STARTUP_MSG", "INTERLOCK_MSG", "PXI", "IPADDRESS"})
+        add(layout, w(lookup, constant));
     layout->addStretch(1);
     auto *position = new QHBoxLayout;
     for (const char *constant : {"LEFT", "TOP"}) {
