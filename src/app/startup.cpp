@@ -69,6 +69,11 @@ int startPanel(AppState &app, const std::string &commandLine, const std::string 
         return -1;
     }
     const int panel = app.bsdpanel;
+    // The view of all channels shows what the run knows beside the controls.
+    ui::setChannelReadings(panel, [&app](int n) {
+        const ReadBack &read = app.readBack[static_cast<std::size_t>(n)];
+        return ui::ChannelReadings{app.card(channel_map::positionOf(n)).cardFound != 0, read.volts, read.milliamps};
+    });
     std::string title = ui::panelTitle(panel) + " " + TAVR_VERSION;
 #if TAVR_SIMULATED_CHASSIS
     title += kSimulatedMark;

@@ -11,6 +11,7 @@
 #include "state/app_state.h"
 #include "state/text.h"
 
+#include <optional>
 #include <string>
 
 using channel_map::Role;
@@ -65,10 +66,14 @@ int ctrl_voltage_source(int panel, int control, int event, void *callbackData, i
         KORDA_CHECK(app, KORDA_BattSetVoltage(app.sessionID, app.myCard, app.ch, doubleVal));
         name = channelName(panel, *n);
         double doubleValget = 0.0;
-        if (KORDA_CHECK(app, KORDA_BattGetVoltage(app.sessionID, app.myCard, app.ch, &doubleValget)) != 0)
+        std::optional<double> &readBack = app.readBack[static_cast<std::size_t>(*n)].volts;
+        readBack.reset();
+        if (KORDA_CHECK(app, KORDA_BattGetVoltage(app.sessionID, app.myCard, app.ch, &doubleValget)) != 0) {
             ui::appendMessage(panel, kNotRead);
-        else
+        } else {
+            readBack = doubleValget;
             ui::appendMessage(panel, " --> " + text::fixed(doubleValget, 4) + "V  ");
+        }
     } else {
         ui::appendMessage(panel, kNotSent);
     }
@@ -92,10 +97,13 @@ int ctrl_current_sink(int panel, int control, int event, void *callbackData, int
         KORDA_CHECK(app, KORDA_BattSetCurrent(app.sessionID, app.myCard, app.ch, doubleVal));
         name = channelName(panel, *n);
         double doubleValget = 0.0;
+        std::optional<double> &readBack = app.readBack[static_cast<std::size_t>(*n)].milliamps;
+        readBack.reset();
         if (KORDA_CHECK(app, KORDA_BattGetCurrent(app.sessionID, app.myCard, app.ch, &doubleValget)) != 0) {
             ui::appendMessage(panel, kNotRead);
         } else {
             doubleValget = 1000.0 * doubleValget;
+            readBack = doubleValget;
             ui::appendMessage(panel, " --> " + text::fixed(doubleValget, 0) + "mA  ");
         }
     } else {

@@ -6,11 +6,20 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 inline constexpr int kCardPositions = 7;
 inline constexpr int kChannelsPerCard = 6;
 inline constexpr int kChannels = kCardPositions * kChannelsPerCard;
+
+// What the card last reported for one channel's setpoints: from the
+// read-back of its voltage and current operations; none before the first or
+// after one that failed.
+struct ReadBack {
+    std::optional<double> volts;
+    std::optional<double> milliamps;
+};
 
 // One card position.
 struct CardSlot {
@@ -44,6 +53,9 @@ struct AppState {
     bool quitting = false;
     // A quit asked for by a signal: nobody may be at the panel to close popups.
     bool unattendedQuit = false;
+
+    // By channel 1..42; [0] unused.
+    std::array<ReadBack, kChannels + 1> readBack{};
 
     CardSlot &card(int position) { return cards_[static_cast<std::size_t>(position)]; }
     const CardSlot &card(int position) const { return cards_[static_cast<std::size_t>(position)]; }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace ui {
@@ -87,6 +88,18 @@ std::string panelTitle(int panel);
 // The panel adds whether its timer still runs.
 void setPanelStatus(int panel, const std::string &text);
 void setPanelTitle(int panel, const std::string &title);
+
+// What the logic knows of channel n (1..42) beyond its controls: whether its
+// card was found, and what the card last read back for its setpoints (none
+// before the first read-back, or after one that failed). The panel's view of
+// all channels asks for it whenever it repaints.
+struct ChannelReadings {
+    bool cardFound = false;
+    std::optional<double> volts;
+    std::optional<double> milliamps;
+    bool operator==(const ChannelReadings &) const = default;
+};
+void setChannelReadings(int panel, std::function<ChannelReadings(int channel)> source);
 
 // Repaints the panel at once. Never dispatches input or timer ticks.
 void processDrawEvents(int panel);

@@ -36,14 +36,18 @@ void LedWidget::setStateWords(StateWords words)
     describe();
 }
 
+const QString &LedWidget::stateWords() const
+{
+    return lastSet_ == LastSet::Never     ? words_.unset
+           : lastSet_ == LastSet::Changed ? words_.changing
+           : on_                          ? words_.steadyOn
+                                          : words_.steadyOff;
+}
+
 void LedWidget::describe()
 {
-    const QString &words = lastSet_ == LastSet::Never     ? words_.unset
-                           : lastSet_ == LastSet::Changed ? words_.changing
-                           : on_                          ? words_.steadyOn
-                                                          : words_.steadyOff;
-    if (words != accessibleDescription())
-        setAccessibleDescription(words);
+    if (stateWords() != accessibleDescription())
+        setAccessibleDescription(stateWords());
 }
 
 void LedWidget::setOn(bool on)

@@ -23,6 +23,9 @@ public:
         QString changing, steadyOn, steadyOff, unset;
     };
     void setStateWords(StateWords words);
+    const QString &stateWords() const;
+    // Set off again after it was off: a lamp kept dark.
+    bool keptOff() const { return lastSet_ == LastSet::Kept && !on_; }
 
     QSize sizeHint() const override;
 

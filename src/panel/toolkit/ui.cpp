@@ -8,6 +8,7 @@
 #include "panel/api/popups.h"
 #include "panel/controls/timer_control.h"
 #include "panel/toolkit/toolkit.h"
+#include "panel/window/cells_view.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -244,6 +245,12 @@ void setPanelTitle(int panel, const std::string &title)
 {
     if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
         window->setWindowTitle(qt(title));
+}
+
+void setChannelReadings(int panel, std::function<ChannelReadings(int channel)> source)
+{
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
+        window->arrangement().cells()->setReadings(std::move(source));
 }
 
 // Paints what is pending, synchronously, within a frame.

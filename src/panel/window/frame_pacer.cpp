@@ -33,6 +33,8 @@ void FramePacer::paint()
     frameEnd_.stop();
     if (!exposed())
         return;
+    if (beforePaint)
+        beforePaint();
     // Synchronously, and only what is pending; never the event loop, which
     // would dispatch input and ticks in the middle of an operation. An
     // update request that callbackEnded() took back is sent afresh here.
@@ -60,6 +62,8 @@ void FramePacer::payOwed()
 void FramePacer::callbackEnded()
 {
     step_.invalidate();
+    if (beforePaint)
+        beforePaint();
     if (!lastPaint_.isValid() || lastPaint_.elapsed() >= kFrameMs || !exposed()) {
         owed_ = false; // the event loop paints what is pending at once
         return;

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <functional>
 
 class QWidget;
 
@@ -16,6 +17,10 @@ public:
     static constexpr int kFrameMs = 16;
 
     explicit FramePacer(QWidget *window);
+
+    // Runs before every paint the pacer makes or leaves to the event loop:
+    // what shows values kept elsewhere marks itself for repainting.
+    std::function<void()> beforePaint;
 
     // A callback starts: so does its first step.
     void callbackStarted() { step_.start(); }

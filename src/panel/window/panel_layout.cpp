@@ -2,6 +2,7 @@
 
 #include "panel/controls/led_widget.h"
 #include "panel/controls/output_highlight.h"
+#include "panel/window/cells_view.h"
 
 #include <QAbstractButton>
 #include <QFrame>
@@ -9,7 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
-#include <QSplitter>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -29,15 +30,16 @@ const int kNameWidth = 100;
 const int kEnableWidth = 60;
 const int kSerialWidth = 84;
 const int kPositionWidth = 56;
-// The message box beside the blocks is at least this wide, else it goes below.
-const int kLogBesideMinWidth = 320;
-// Width it asks for beside the blocks, height below them.
+// The message box and the buttons beside the blocks take at least this
+// width, else they stack; they ask for the second.
+const int kLogBesideMinWidth = 300;
 const int kLogPreferredWidth = 460;
-const int kLogPreferredHeight = 210;
+// Rows of the message box that stay in view on every screen.
+const int kMessageBoxRows = 10;
 const int kMaxColumns = 4;
 const int kMargin = 8;
 const int kSpacing = 6;
-// Room for the vertical scroll bar of the blocks and the splitter handle.
+// Room for the vertical scroll bar of the blocks.
 const int kScrollBarAllowance = 24;
 
 QWidget *sized(QWidget *widget, int width)
@@ -164,15 +166,14 @@ QWidget *moduleBlock(int k, const ControlLookup &lookup)
     return frame;
 }
 
-// Panel-wide buttons and the chassis settings.
+// The settings, the window's position, the pictures and the version.
 QWidget *commonBlock(const ControlLookup &lookup)
 {
     QFrame *frame = framed();
     auto *layout = new QVBoxLayout(frame);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setSpacing(4);
-    for (const char *constant : {"ENABLEALL", "RESET", "RE_CALL_CUURENT_ALL", "RE_ENABLE_ALL", "TEXTMSG_2", "TEXTMSG_3",
-                                 "STARTUP_MSG", "INTERLOCK_MSG", "PXI", "IPADDRESS"})
+    for (const char *constant : {"PICTURE", "TEXTMSG_2", "TEXTMSG_3", "STARTUP_MSG", "INTERLOCK_MSG", "PXI", "IPADDRESS"})
         add(layout, w(lookup, constant));
     layout->addStretch(1);
     auto *position = new QHBoxLayout;
@@ -181,6 +182,10 @@ QWidget *commonBlock(const ControlLookup &lookup)
         add(position, w(lookup, constant));
     }
     layout->addLayout(position);
+    auto *footer = new QHBoxLayout;
+    add(footer, w(lookup, "VERSION"), 1);
+    add(footer, w(lookup, "PICTURE_2"));
+    layout->addLayout(footer);
     return frame;
 }
 
@@ -192,26 +197,33 @@ int blocksWidth(int columns, int blockWidth)
 
 } // namespace
 
-Flow flowFor(int width, int blockWidth)
+Flow flowFor(int width, int blockWidth, int cellsWidth)
 {
-    for (int columns = kMaxColumns; columns >= 3; --columns)
-        if (blocksWidth(columns, blockWidth) + kLogBesideMinWidth <= width)
+    const auto across = [&](int columns) { return std::max(blocksWidth(columns, blockWidth), cellsWidth + 2 * kMargin); };
+    for (int columns = kMaxColumns; columns >= 1; --columns)
+        if (across(columns) + kLogBesideMinWidth <= width)
             return {columns, false};
+    // Stacked, the blocks share the width with the message box.
     for (int columns = kMaxColumns; columns > 1; --columns)
-        if (blocksWidth(columns, blockWidth) <= width)
+        if (blocksWidth(columns, blockWidth) + kLogBesideMinWidth <= width)
             return {columns, true};
     return {1, true};
 }
 
-PanelLayout::PanelLayout(const ControlLookup &lookup, QWidget *window)
+PanelLayout::PanelLayout(const ControlLookup &lookup, QWidget *window) : lookup_(lookup)
 {
     auto *root = new QVBoxLayout(window);
     root->setContentsMargins(0, 0, 0, 0);
-    scroll_ = new QScrollArea;
+    central_ = new QWidget;
+    root->addWidget(central_);
+
+    cells_ = new CellsView(lookup, central_);
+    cells_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed); // cells no wider than they need
+    cells_->onActivated = [this](int channel) { showChannel(channel); };
+    scroll_ = new QScrollArea(central_);
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     auto *content = new QWidget;
-
     grid_ = new QGridLayout(content);
     grid_->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     grid_->setSpacing(kSpacing);
@@ -225,66 +237,49 @@ PanelLayout::PanelLayout(const ControlLookup &lookup, QWidget *window)
     }
     scroll_->setWidget(content);
 
-    logPane_ = new QWidget;
-    logGrid_ = new QGridLayout(logPane_);
-    logGrid_->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-    logGrid_->setSpacing(kSpacing);
-    picture_ = w(lookup, "PICTURE");
-    messageBox_ = w(lookup, "MSGBOX");
-    if (messageBox_)
-        messageBox_->setMinimumSize(200, 100);
-    footer_ = new QWidget;
-    auto *footer = new QHBoxLayout(footer_);
-    footer->setContentsMargins(0, 0, 0, 0);
-    add(footer, w(lookup, "VERSION"), 1);
-    add(footer, w(lookup, "PICTURE_2"));
+    for (const char *constant : {"ENABLEALL", "RESET", "RE_CALL_CUURENT_ALL", "RE_ENABLE_ALL"})
+        if (QWidget *b = w(lookup, constant))
+            buttons_.push_back(b);
     quit_ = w(lookup, "QUIT");
+    messageBox_ = w(lookup, "MSGBOX");
+    if (messageBox_) {
+        const int rows = kMessageBoxRows * messageBox_->fontMetrics().lineSpacing();
+        messageBox_->setMinimumSize(200, rows + 2 * messageBox_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8);
+    }
     status_ = new QLabel;
     status_->setTextFormat(Qt::PlainText);
     status_->setWordWrap(true);
     // Not selectable: a selectable label is repainted after every callback,
     // whatever the callback changed.
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-
-    split_ = new QSplitter;
-    split_->setChildrenCollapsible(false);
-    split_->addWidget(scroll_);
-    split_->addWidget(logPane_);
-    split_->setStretchFactor(0, 0);
-    split_->setStretchFactor(1, 1);
-    root->addWidget(split_);
     reflow(preferredSize(1 << 20).width());
 }
 
 QSize PanelLayout::preferredSize(int width) const
 {
-    const Flow f = flowFor(width, blockWidth_);
+    const Flow f = flowFor(width, blockWidth_, cells_->sizeHint().width());
     const int blocks = static_cast<int>(blocks_.size());
     const int rows = (blocks + f.columns - 1) / f.columns;
-    const int across = blocksWidth(f.columns, blockWidth_);
     const int blocksHeight = rows * blockHeight_ + (rows - 1) * kSpacing + 2 * kMargin;
-    if (f.logBelow)
-        return {across, blocksHeight + split_->handleWidth() + kLogPreferredHeight};
-    return {across + kLogPreferredWidth, blocksHeight};
+    const int cellsWidth = cells_->sizeHint().width() + 2 * kMargin;
+    const int cellsHeight = cells_->sizeHint().height() + kMargin + kSpacing;
+    if (f.stacked) {
+        const int buttonsHeight = quit_ ? quit_->sizeHint().height() + kSpacing : 0;
+        return {std::max(cellsWidth, blocksWidth(f.columns, blockWidth_) + kLogPreferredWidth),
+                cellsHeight + buttonsHeight + blocksHeight + status_->sizeHint().height()};
+    }
+    return {std::max(blocksWidth(f.columns, blockWidth_), cellsWidth) + kLogPreferredWidth, cellsHeight + blocksHeight};
 }
 
 void PanelLayout::reflow(int width)
 {
-    const Flow f = flowFor(width, blockWidth_);
+    const Flow f = flowFor(width, blockWidth_, cells_->sizeHint().width());
     if (placed_ && f == flow_)
         return;
     flow_ = f;
     placed_ = true;
     placeBlocks(f);
-    placeLog(f);
-    // The blocks take the width they need; the message box the rest.
-    if (f.logBelow) {
-        split_->setOrientation(Qt::Vertical);
-        split_->setSizes({1 << 20, kLogPreferredHeight});
-    } else {
-        split_->setOrientation(Qt::Horizontal);
-        split_->setSizes({blocksWidth(f.columns, blockWidth_) - split_->handleWidth(), 1 << 20});
-    }
+    place(f);
 }
 
 void PanelLayout::placeBlocks(Flow f)
@@ -306,36 +301,67 @@ void PanelLayout::placeBlocks(Flow f)
     grid_->setColumnStretch(f.columns, 1);
 }
 
-void PanelLayout::placeLog(Flow f)
+// Side by side: the cells over the blocks, and beside them the buttons, the
+// message box, the status line and QUIT. Stacked: the cells, the buttons and
+// QUIT in a row, the message box beside the blocks, the status line.
+void PanelLayout::place(Flow f)
 {
-    for (QWidget *x : {picture_, messageBox_, footer_, quit_, static_cast<QWidget *>(status_)})
+    delete central_->layout(); // its widgets stay with central_
+    const auto put = [](QBoxLayout *layout, QWidget *x, int stretch = 0) {
         if (x)
-            logGrid_->removeWidget(x);
-    for (int r = 0; r < 5; ++r)
-        logGrid_->setRowStretch(r, 0);
-    for (int c = 0; c < 2; ++c)
-        logGrid_->setColumnStretch(c, 0);
-    const auto put = [this](QWidget *x, int row, int column, int rows = 1, int columns = 1) {
-        if (x)
-            logGrid_->addWidget(x, row, column, rows, columns);
+            layout->addWidget(x, stretch);
     };
-    if (f.logBelow) {
-        // Message box on the left, picture, version and QUIT beside it.
-        put(messageBox_, 0, 0, 4, 1);
-        put(picture_, 0, 1);
-        put(footer_, 1, 1);
-        put(quit_, 3, 1);
-        put(status_, 4, 0, 1, 2);
-        logGrid_->setRowStretch(2, 1);
-        logGrid_->setColumnStretch(0, 1);
-    } else {
-        put(picture_, 0, 0);
-        put(messageBox_, 1, 0);
-        put(status_, 2, 0);
-        put(footer_, 3, 0);
-        put(quit_, 4, 0);
-        logGrid_->setRowStretch(1, 1);
-        logGrid_->setColumnStretch(0, 1);
+    auto *buttons = new QGridLayout;
+    buttons->setSpacing(kSpacing);
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        const int at = static_cast<int>(i);
+        buttons->addWidget(buttons_[i], f.stacked ? 0 : at / 2, f.stacked ? at : at % 2);
+    }
+    if (f.stacked) {
+        auto *layout = new QVBoxLayout(central_);
+        layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+        layout->setSpacing(kSpacing);
+        put(layout, cells_);
+        if (quit_)
+            buttons->addWidget(quit_, 0, static_cast<int>(buttons_.size()));
+        layout->addLayout(buttons);
+        auto *lower = new QHBoxLayout;
+        lower->setSpacing(kSpacing);
+        put(lower, messageBox_, 1);
+        scroll_->setFixedWidth(blocksWidth(f.columns, blockWidth_));
+        put(lower, scroll_);
+        layout->addLayout(lower, 1);
+        put(layout, status_);
+        return;
+    }
+    // The blocks take the width of their columns; the message box the rest.
+    scroll_->setMinimumWidth(blocksWidth(f.columns, blockWidth_));
+    scroll_->setMaximumWidth(QWIDGETSIZE_MAX);
+    auto *layout = new QHBoxLayout(central_);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    layout->setSpacing(kSpacing);
+    auto *channels = new QVBoxLayout;
+    channels->setSpacing(kSpacing);
+    put(channels, cells_);
+    put(channels, scroll_, 1);
+    layout->addLayout(channels);
+    auto *log = new QVBoxLayout;
+    log->setSpacing(kSpacing);
+    log->addLayout(buttons);
+    put(log, messageBox_, 1);
+    put(log, status_);
+    put(log, quit_);
+    layout->addLayout(log, 1);
+}
+
+// The channel's voltage field, in view and with the keyboard focus (a dimmed
+// field takes no focus: then only in view).
+void PanelLayout::showChannel(int channel)
+{
+    Control *volts = lookup_("VOLTAGE_CH_" + QString::number(channel));
+    if (QWidget *field = volts ? volts->input() : nullptr) {
+        scroll_->ensureWidgetVisible(field);
+        field->setFocus(Qt::OtherFocusReason);
     }
 }
 

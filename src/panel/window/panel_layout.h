@@ -1,5 +1,7 @@
-// Arranges the controls of a panel inside its window, and flows them anew
-// when the window is narrower than the whole arrangement.
+// Arranges the controls of a panel inside its window so that, on every
+// screen, what must be seen at once is seen without scrolling: all channels
+// at a glance (the cells view), the panel-wide buttons, QUIT and the message
+// box. The module blocks with their fields scroll where the screen is short.
 #pragma once
 
 #include "panel/controls/control.h"
@@ -11,34 +13,33 @@
 class QGridLayout;
 class QLabel;
 class QScrollArea;
-class QSplitter;
 class QWidget;
 
 namespace panel {
 
+class CellsView;
+
 using ControlLookup = std::function<Control *(const QString &constant)>;
 
-// How the blocks of the front panel stand in a window of a given width: in
-// `columns` columns, with the message box beside them or below them.
+// How the parts stand in a window of a given width: the module blocks in
+// `columns` columns; the message box and the buttons beside the cells and the
+// blocks, or, `stacked` on a narrow window, the buttons in a row under the
+// cells and the message box beside the blocks.
 struct Flow {
     int columns = 1;
-    bool logBelow = false;
+    bool stacked = false;
     bool operator==(const Flow &) const = default;
 };
 
-// The widest flow that fits `width` pixels for blocks `blockWidth` wide:
-// four columns and the message box beside them on a wide screen; on a
-// narrower one the message box goes below and the blocks take what is left.
-Flow flowFor(int width, int blockWidth);
+// The widest flow that fits `width` pixels, for blocks `blockWidth` and cells
+// `cellsWidth` wide.
+Flow flowFor(int width, int blockWidth, int cellsWidth);
 
 class PanelLayout {
 public:
-    // Places every shown control of the front panel into `window`: the module
-    // blocks, which scroll vertically, and beside or below them the message
-    // box with QUIT, which stay in view.
     PanelLayout(const ControlLookup &lookup, QWidget *window);
 
-    // Flows the blocks for a window `width` pixels wide; nothing moves while
+    // Flows the parts for a window `width` pixels wide; nothing moves while
     // the flow stays the same.
     void reflow(int width);
     Flow flow() const { return flow_; }
@@ -46,20 +47,21 @@ public:
     QSize preferredSize(int width) const;
     // A line under the message box saying what the panel is connected to.
     void setStatusText(const QString &text);
+    CellsView *cells() const { return cells_; }
 
 private:
     void placeBlocks(Flow flow);
-    void placeLog(Flow flow);
+    void place(Flow flow);
+    void showChannel(int channel);
 
+    ControlLookup lookup_;
+    QWidget *central_ = nullptr;
+    CellsView *cells_ = nullptr;
     QScrollArea *scroll_ = nullptr;
-    QSplitter *split_ = nullptr;
     QGridLayout *grid_ = nullptr;
     std::vector<QWidget *> blocks_;
-    QWidget *logPane_ = nullptr;
-    QGridLayout *logGrid_ = nullptr;
-    QWidget *picture_ = nullptr;
+    std::vector<QWidget *> buttons_; // the panel-wide buttons
     QWidget *messageBox_ = nullptr;
-    QWidget *footer_ = nullptr;
     QWidget *quit_ = nullptr;
     QLabel *status_ = nullptr;
     int blockWidth_ = 0;

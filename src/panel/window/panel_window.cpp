@@ -1,5 +1,6 @@
 #include "panel/window/panel_window.h"
 
+#include "panel/window/cells_view.h"
 #include "panel/window/panel_layout.h"
 #include "panel/controls/timer_control.h"
 
@@ -45,6 +46,7 @@ PanelWindow::PanelWindow(PanelDef def, std::map<int, ui::Callback> callbacks, vo
             timer->setEnabled(control->def().timerEnabled);
     }
 
+    pacer_.beforePaint = [this] { layout_->cells()->refresh(); };
     ensurePolished(); // sizes depend on the style
     QRect wanted(def_.left, def_.top, 0, 0);
     wanted.setSize(layout_->preferredSize(1 << 20));
@@ -132,7 +134,10 @@ void PanelWindow::fitToScreen()
         frame = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
     }
     const QSize preferred = layout_->preferredSize(available.width() - frame.left() - frame.right());
-    setGeometry(fitted(geometry(), preferred, available, frame));
+    const QRect target = fitted(geometry(), preferred, available, frame);
+    layout_->reflow(target.width()); // its minimum size for that width first
+    layout()->activate();
+    setGeometry(target);
 }
 
 void PanelWindow::setStatusText(const QString &text)
