@@ -4,7 +4,7 @@
 // current, six name and six enable controls).
 #pragma once
 
-#include "panel/control_ids.h"
+#include "panel/api/control_ids.h"
 #include "state/app_state.h"
 
 #include <optional>
