@@ -573,5 +573,6 @@ TEST(EndToEnd, TheWaylandCompositorGoingAwayLeavesEveryCardSafe)
     if (display.isEmpty())
         GTEST_SKIP() << "weston or Qt's Wayland plugin is not installed, or weston does not start "
                         "(tools/install-deps installs weston and qt6-wayland): no compositor to take away";
-    expectEverythingSafeOnceTheDisplayIsGone(server, display, false, "tavr: the display is gone (The Wayland connection broke");
+    expectEverythingSafeOnceTheDisplayIsGone(server, display, false,
+                                             "tavr: the display is gone (The Wayland connection broke");
 }
