@@ -50,6 +50,19 @@ std::string cardsText(const EndWithoutDisplay &end)
            " set to sink 0 with the outputs off, and closed";
 }
 
+// Whether `message` is the warning with which Qt announces the loss of its
+// display connection: the X11 plugin's two and the Wayland plugin's two, in
+// the same words in every release of Qt 5 and 6.
+bool announcesDisplayLoss(const std::string &message)
+{
+    static constexpr std::array<std::string_view, 3> kOpenings = {
+        "The X11 connection broke", "The Wayland connection broke", "The Wayland connection experienced a fatal error"};
+    for (const std::string_view opening : kOpenings)
+        if (message.compare(0, opening.size(), opening) == 0)
+            return true;
+    return false;
+}
+
 [[noreturn]] void endForLostDisplay(const std::string &what)
 {
     ending = true;
@@ -110,18 +123,6 @@ extern "C" void onExit()
 }
 
 } // namespace
-
-bool announcesDisplayLoss(const std::string &message)
-{
-    // Qt's words, the same in every release of Qt 5 and 6: the X11 plugin's
-    // two warnings and the Wayland plugin's two.
-    static constexpr std::array<std::string_view, 3> kOpenings = {
-        "The X11 connection broke", "The Wayland connection broke", "The Wayland connection experienced a fatal error"};
-    for (const std::string_view opening : kOpenings)
-        if (message.compare(0, opening.size(), opening) == 0)
-            return true;
-    return false;
-}
 
 DisplayLossGuard::DisplayLossGuard(AppState &app)
 {

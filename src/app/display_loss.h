@@ -28,7 +28,3 @@ public:
     void armExitFallback();
     void disarmExitFallback();
 };
-
-// Whether `message` is the warning with which Qt announces the loss of its
-// display connection.
-bool announcesDisplayLoss(const std::string &message);
