@@ -1,6 +1,7 @@
 #include "app/tavr_main.h"
 
 #include "app/command_line.h"
+#include "app/display_loss.h"
 #include "app/display_probe.h"
 #include "app/panel_definition_path.h"
 #include "app/signal_quit.h"
@@ -65,6 +66,8 @@ int tavr_main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(":/icons/tavr-48.png"));
     QGuiApplication::setDesktopFileName("tavr"); // tavr.desktop: task bars group the window under it
+    // A display that goes away under the panel ends it like quit, unattended.
+    DisplayLossGuard displayLoss(app);
     // From here on SIGTERM, SIGINT, SIGQUIT and the other signals of SignalQuit
     // end the panel through quit, like the QUIT button; one that arrives during
     // start-up is acted on once the start-up has finished, or as soon as a
@@ -79,7 +82,9 @@ int tavr_main(int argc, char **argv)
         std::fprintf(stderr, "tavr: %s\n", error.c_str());
         return -1;
     }
+    displayLoss.armExitFallback();
     ui::runUserInterface();
+    displayLoss.disarmExitFallback();
     endAfterQuit(app);
     return 0;
 }

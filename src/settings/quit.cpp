@@ -8,6 +8,7 @@
 #include "panel/api/message_box.h"
 #include "panel/api/ui.h"
 #include "settings/settings_callbacks.h"
+#include "settings/shutdown.h"
 #include "state/app_state.h"
 
 #include <cstdio>
@@ -30,7 +31,9 @@ void ensureOutputOff(AppState &app, int n)
 
 void switchOffChannel(AppState &app, int panel, int n, void *callbackData, int eventData1, int eventData2)
 {
+    const int k = channel_map::positionOf(n);
     const int sink = channel_map::controlOf(n, Role::CurrentSink);
+    app.quitStep = {k, n, SafeStep::SinkZero};
     app.sink_value = ui::getInt(panel, sink);
     ui::setInt(panel, sink, 0);
     ctrl_current_sink(panel, sink, ui::kCommit, callbackData, eventData1, eventData2);
@@ -39,27 +42,11 @@ void switchOffChannel(AppState &app, int panel, int n, void *callbackData, int e
         ui::setDimmed(panel, sink, true);
     }
     const int enable = channel_map::controlOf(n, Role::Enable);
+    app.quitStep = {k, n, SafeStep::OutputOff};
     ui::setInt(panel, enable, 0);
     ctrl_enable(panel, enable, ui::kCommit, callbackData, eventData1, eventData2);
     if (ui::isDimmed(panel, channel_map::controlOf(n, Role::Voltage)))
         ensureOutputOff(app, n);
-}
-
-// What the state file must not keep: lamps, identities, the interlock-message
-// switch and the message box; and where the window stands.
-void prepareForSaving(AppState &app, int panel)
-{
-    for (int k = 1; k <= kCardPositions; ++k)
-        ui::setInt(panel, channel_map::positionControls(k).interlock, 0);
-    for (int k = 1; k <= kCardPositions; ++k)
-        ui::setText(panel, channel_map::positionControls(k).module, "");
-    ui::setInt(panel, ctrl::INTERLOCK_MSG, 0);
-    app.WindowLeft = ui::panelLeft(panel);
-    ui::setInt(panel, ctrl::LEFT, app.WindowLeft);
-    app.WindowTop = ui::panelTop(panel);
-    ui::setInt(panel, ctrl::TOP, app.WindowTop);
-    ui::clearMessages(panel);
-    ui::processDrawEvents(panel);
 }
 
 } // namespace
@@ -81,10 +68,12 @@ int quit(int panel, int, int event, void *callbackData, int eventData1, int even
             if (n == 1)
                 ui::processDrawEvents(panel);
         }
+        app.quitStep = {k, 0, SafeStep::Close};
         KORDA_CHECK(app, KORDA_CloseSpecifiedCard(app.sessionID, app.card(k).Card));
         ui::processDrawEvents(panel);
     }
     prepareForSaving(app, panel);
+    ui::processDrawEvents(panel);
     // A failed save ends the program all the same; the operator learns of it
     // on standard error rather than finding old settings at the next start.
     if (ui::savePanelState(panel, app.TavrinStateFile, 0) != 0)

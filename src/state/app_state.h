@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
 
 inline constexpr int kCardPositions = 7;
 inline constexpr int kChannelsPerCard = 6;
@@ -27,6 +28,21 @@ struct CardSlot {
     KordaCard Card = 0;        // driver card number; meaningful while cardFound is set
     int32_t cardFound = 0;     // 1 while the position holds an open card
     int32_t interlock = 0;     // last interlock read: 0 = interlock active, else link intact
+};
+
+// One step of leaving the found cards safe, in the order quit takes them: for
+// each found position ascending, each channel's sink current to 0 and then its
+// output off; then the card closed.
+struct SafeStep {
+    enum Kind : int32_t { SinkZero, OutputOff, Close };
+    int32_t position = 0; // 0: before the first step
+    int32_t channel = 0;  // 1..42 for SinkZero and OutputOff; 0 for Close
+    Kind kind = SinkZero;
+
+    bool comesAfter(const SafeStep &other) const { return order() > other.order(); }
+
+private:
+    std::tuple<int32_t, bool, int32_t, int32_t> order() const { return {position, kind == Close, channel, kind}; }
 };
 
 struct AppState {
@@ -51,6 +67,10 @@ struct AppState {
 
     // Set once a quit has begun, so that nothing starts a second one.
     bool quitting = false;
+    // The step of the cards quit has begun last. An end that has to take over
+    // from a quit under way (the display gone while a popup of quit waits)
+    // goes on after it, so that nothing is sent twice.
+    SafeStep quitStep;
     // A quit asked for by a signal: nobody may be at the panel to close popups.
     bool unattendedQuit = false;
 

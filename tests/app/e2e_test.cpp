@@ -1,23 +1,29 @@
 // The real program, run as a process on the offscreen platform with the
 // simulated chassis: ended by a signal, started without its panel
-// definition, and given command lines it must refuse.
+// definition, and given command lines it must refuse; and on a real display
+// server that goes away under it.
 #include "support/scenario.h"
 #include "support/state_file.h"
+#include "support/trace_lines.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
+#include <QFileInfo>
 #include <QJsonObject>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <map>
 #include <fcntl.h>
 #include <signal.h>
@@ -406,4 +412,167 @@ TEST(EndToEnd, TheInstalledProgramFindsItsPanelDefinitionNextToItselfThenInShare
             EXPECT_FALSE(QFile::exists(trace)) << "no driver call";
         }
     }
+}
+
+namespace {
+
+// Starts Xvfb on a display number of its own choosing. Returns the
+// environment that puts a program on it; empty when Xvfb cannot be run.
+QStringList startXvfb(QProcess &server)
+{
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    if (xvfb.isEmpty())
+        return {};
+    server.start(xvfb, {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    QByteArray number;
+    while (!number.contains('\n') && server.waitForReadyRead(kTimeoutMs))
+        number += server.readAllStandardOutput();
+    if (!number.contains('\n'))
+        return {};
+    return {"QT_QPA_PLATFORM=xcb", "DISPLAY=:" + QString::fromLatin1(number.trimmed()), "WAYLAND_DISPLAY="};
+}
+
+// Starts weston with its headless backend, its socket in `runtimeDir`; empty
+// when weston or Qt's Wayland platform plugin is not installed.
+QStringList startWeston(QProcess &server, const QString &runtimeDir)
+{
+    const QString weston = QStandardPaths::findExecutable("weston");
+    const QString plugin = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqwayland-generic.so";
+    if (weston.isEmpty() || !QFile::exists(plugin))
+        return {};
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtimeDir);
+    server.setProcessEnvironment(env);
+    server.start(weston, {"--backend=headless-backend.so", "--socket=wayland-tavr", "--idle-time=0", "--no-config"});
+    if (!server.waitForStarted(kTimeoutMs))
+        return {};
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFileInfo::exists(runtimeDir + "/wayland-tavr") && server.state() == QProcess::Running &&
+           clock.elapsed() < kTimeoutMs)
+        QThread::msleep(20);
+    if (server.state() != QProcess::Running)
+        return {};
+    return {"QT_QPA_PLATFORM=wayland", "XDG_RUNTIME_DIR=" + runtimeDir, "WAYLAND_DISPLAY=wayland-tavr", "DISPLAY="};
+}
+
+// Seven cards, the program up on the display `server` gives; then the server
+// is killed. Every card's channels get sink 0 and output off, in position
+// order, and the card is closed, as the last calls; nothing else was sent.
+// The setpoints are saved, one line says what happened, the status is 3.
+void expectEverythingSafeOnceTheDisplayIsGone(QProcess &server, const QStringList &display, bool hintPopupOpen,
+                                              const QString &lineSays)
+{
+    QTemporaryDir dir;
+    const QString scenario = dir.filePath("scenario.json");
+    const QString trace = dir.filePath("trace.jsonl");
+    writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 2, 3, 4, 5, 6, 7}).json()));
+    QJsonObject values = ::scenario::idleVoltages({1, 2, 3, 4, 5, 6, 7});
+    values.insert("STARTUP_MSG", hintPopupOpen ? 0 : 1);
+    values.insert("CURRENT_SINK_CH_2", 40);
+    values.insert("CURRENT_SINK_CH_41", 75);
+    values.insert("VOLTAGE_CH_7", 5.0);
+    writeFile(dir.filePath("Tavrin.state"), ::scenario::stateFile(values));
+
+    Program tavr(dir.path(), display + QStringList{"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+    tavr.process.start(programPath(), {});
+    ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+    if (hintPopupOpen) { // the first tick opens it and waits: no read comes
+        ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_CardId") == 14; }));
+        QThread::msleep(1500);
+        ASSERT_EQ(count(readTrace(trace), "KORDA_BattReadInterlockState"), 0);
+    } else {
+        ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+    }
+
+    ::kill(static_cast<pid_t>(server.processId()), SIGKILL);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
+    std::cout << "from the display server's death to the program's end: " << clock.elapsed() << " ms\n";
+    server.waitForFinished(kTimeoutMs);
+    EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tavr.process.exitCode(), 3);
+    const QString errors = QString::fromLocal8Bit(tavr.process.readAllStandardError());
+    const QStringList ours = errors.split('\n').filter(QRegularExpression("^tavr: "));
+    ASSERT_EQ(ours.size(), 1) << errors.toStdString();
+    EXPECT_TRUE(ours[0].contains(lineSays)) << ours[0].toStdString();
+    EXPECT_TRUE(ours[0].contains("7 cards set to sink 0 with the outputs off, and closed; panel state saved to " +
+                                 QDir(dir.path()).canonicalPath() + "/Tavrin.state; ending with status 3"))
+        << ours[0].toStdString();
+
+    const std::vector<QJsonObject> calls = readTrace(trace);
+    std::map<int, int> cardAt; // position to card: position k sits in slot k + 1
+    for (const QJsonObject &c : calls)
+        if (c.value("call").toString() == "KORDA_OpenSpecifiedCard")
+            cardAt[c.value("slot").toInt() - 1] = c.value("out").toObject().value("card").toInt();
+    std::vector<std::string> expected;
+    for (int k = 1; k <= 7; ++k) {
+        const std::string card = std::to_string(cardAt[k]);
+        for (int s = 1; s <= 6; ++s) {
+            expected.push_back("BattSetCurrent " + card + "/" + std::to_string(s) + " 0");
+            expected.push_back("BattSetEnable " + card + "/" + std::to_string(s) + " 0");
+        }
+        expected.push_back("CloseSpecifiedCard " + card);
+    }
+    const std::vector<std::string> lines = trace::lines(calls);
+    ASSERT_GE(lines.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(expected.size()), lines.end()),
+              expected);
+    EXPECT_EQ(count(calls, "KORDA_BattSetCurrent") + count(calls, "KORDA_BattSetEnable") +
+                  count(calls, "KORDA_CloseSpecifiedCard"),
+              static_cast<int>(expected.size()))
+        << "nothing else and nothing twice";
+    EXPECT_EQ(count(calls, "KORDA_BattSetVoltage"), 0);
+
+    const QJsonObject saved = savedValues(readFile(dir.filePath("Tavrin.state")));
+    EXPECT_EQ(saved.value("CURRENT_SINK_CH_2").toInt(), 40);
+    EXPECT_EQ(saved.value("CURRENT_SINK_CH_41").toInt(), 75);
+    EXPECT_EQ(saved.value("VOLTAGE_CH_7").toDouble(), 5.0);
+    EXPECT_EQ(saved.value("ENABLE_2").toInt(), 0);
+    EXPECT_EQ(saved.value("STARTUP_MSG").toInt(), hintPopupOpen ? 0 : 1);
+    EXPECT_EQ(saved.value("MSGBOX").toString(), "");
+}
+
+} // namespace
+
+// The X server dies under the panel: while the hint popup of the first tick
+// waits, and, with Qt's warnings switched off (so that nothing announces the
+// loss before the toolkit ends the program), while the event loop runs.
+TEST(EndToEnd, TheXServerGoingAwayLeavesEveryCardSafe)
+{
+    struct Case {
+        const char *name;
+        QStringList environment;
+        bool hintPopupOpen;
+        const char *lineSays;
+    };
+    const Case cases[] = {
+        {"a popup open", {}, true, "tavr: the display is gone (The X11 connection broke"},
+        {"Qt's warnings off",
+         {"QT_LOGGING_RULES=default.warning=false"},
+         false,
+         "tavr: the toolkit ended the program while the panel ran"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcess server;
+        const QStringList display = startXvfb(server);
+        if (display.isEmpty())
+            GTEST_SKIP() << "Xvfb is not installed or does not start (tools/install-deps installs it): "
+                            "no X server to take away from the program";
+        expectEverythingSafeOnceTheDisplayIsGone(server, display + c.environment, c.hintPopupOpen, c.lineSays);
+    }
+}
+
+TEST(EndToEnd, TheWaylandCompositorGoingAwayLeavesEveryCardSafe)
+{
+    QTemporaryDir runtimeDir; // weston's socket, private to the user as Wayland wants
+    QProcess server;
+    const QStringList display = startWeston(server, runtimeDir.path());
+    if (display.isEmpty())
+        GTEST_SKIP() << "weston or Qt's Wayland plugin is not installed, or weston does not start "
+                        "(tools/install-deps installs weston and qt6-wayland): no compositor to take away";
+    expectEverythingSafeOnceTheDisplayIsGone(server, display, false,
+                                             "tavr: the display is gone (The Wayland connection broke");
 }

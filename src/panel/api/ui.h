@@ -114,8 +114,9 @@ int confirmPopup(const std::string &title, const std::string &text);
 // outside): every popup open now is closed as if the operator had closed it,
 // and from then on a message popup returns at once, its title and text written
 // to standard error, and a confirmation answers "no". false restores waiting
-// popups.
-void setPopupsUnattended(bool unattended);
+// popups. `closeOpen` false leaves a popup that is open as it is: where the
+// display has gone, closing it would only talk to a display that is not there.
+void setPopupsUnattended(bool unattended, bool closeOpen = true);
 
 // Panel state file: every control value, keyed by constant name, under `slot`.
 // Return 0 on success, negative on failure; neither reports anything.

@@ -292,10 +292,10 @@ int confirmPopup(const std::string &title, const std::string &text)
     return popupPresenter()->confirm(title, text);
 }
 
-void setPopupsUnattended(bool unattended)
+void setPopupsUnattended(bool unattended, bool closeOpen)
 {
     unattendedPopups() = unattended;
-    if (unattended)
+    if (unattended && closeOpen)
         popupPresenter()->closeOpen();
 }
 
