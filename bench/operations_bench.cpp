@@ -6,7 +6,8 @@
 //   TAVR_BENCH_RUNS=7 ./build/default/bench_operations
 // TAVR_BENCH_PAINTS=1 lists every paint event of the timed operations;
 // TAVR_BENCH_BOX_LINES=2000 starts every operation with that many lines in
-// the message box (by default it holds the start's dozen).
+// the message box (by default it holds the start's dozen);
+// TAVR_BENCH_NO_CELLS=1 hides the view of all channels.
 #include "support/scenario.h"
 #include "support/state_file.h"
 #include "support/panel_harness.h"
@@ -14,6 +15,7 @@
 #include "driver/korda.h"
 #include "driver/sim/korda_sim.h"
 #include "panel/api/ui.h"
+#include "panel/window/cells_view.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -127,6 +129,9 @@ struct Booted {
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         // TAVR_BENCH_BOX_LINES: a log of that many lines, as after a while at the bench.
         appendLines(h, qEnvironmentVariableIntValue("TAVR_BENCH_BOX_LINES"), "Card3 S/N 300003 found\n");
+        // TAVR_BENCH_NO_CELLS: without the view of all channels, to see what it costs.
+        if (qEnvironmentVariableIsSet("TAVR_BENCH_NO_CELLS"))
+            window->findChild<panel::CellsView *>()->hide();
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents();
         h.popups.confirmAnswers = std::deque<int>(64, 1);
