@@ -2,6 +2,7 @@
 // channels are switched on, in which order.
 #include "support/scenario.h"
 #include "support/state_file.h"
+#include "support/paints.h"
 #include "support/panel_harness.h"
 
 #include "panel/api/ui.h"
@@ -175,19 +176,11 @@ TEST(EnableAll, ItAndTheReCallOfCurrentsShowTheirLinesAsTheyGo)
         auto *box = qobject_cast<QPlainTextEdit *>(h.widget(ctrl::MSGBOX));
         ASSERT_NE(box, nullptr);
         std::set<int> linesOnScreen;
-        struct OnPaint : QObject {
-            std::function<void()> paint;
-            bool eventFilter(QObject *, QEvent *e) override
-            {
-                if (e->type() == QEvent::Paint)
-                    paint();
-                return false;
-            }
-        } filter;
-        filter.paint = [&] { linesOnScreen.insert(box->document()->blockCount()); };
-        box->viewport()->installEventFilter(&filter);
-        h.press(button);
-        box->viewport()->removeEventFilter(&filter);
+        {
+            const PaintWatch watch(box->viewport(),
+                                   [&](const QRect &) { linesOnScreen.insert(box->document()->blockCount()); });
+            h.press(button);
+        }
         EXPECT_GE(linesOnScreen.size(), 3u) << "paints with more lines each time while it ran";
     }
 }

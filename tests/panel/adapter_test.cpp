@@ -7,6 +7,7 @@
 #include "panel/log/message_box_view.h"
 #include "support/toolkit_test_access.h"
 #include "support/operator_actions.h"
+#include "support/paints.h"
 
 #include <QAbstractSpinBox>
 #include <QDir>
@@ -361,18 +362,8 @@ TEST_F(Adapter, RepaintsAtMostOncePerFrameAndWithinAFrameOfTheEnd)
     QElapsedTimer clock;
     clock.start();
     std::vector<qint64> paints;
-    struct PaintTimes : QObject {
-        std::function<void()> onPaint;
-        bool eventFilter(QObject *, QEvent *e) override
-        {
-            if (e->type() == QEvent::Paint)
-                onPaint();
-            return false;
-        }
-    } filter;
-    filter.onPaint = [&] { paints.push_back(clock.elapsed()); };
     QWidget *box = static_cast<QPlainTextEdit *>(input(ctrl::MSGBOX))->viewport();
-    box->installEventFilter(&filter);
+    const PaintWatch watch(box, [&](const QRect &) { paints.push_back(clock.elapsed()); });
     qint64 lastLine = 0;
     const auto step = [&](int i) {
         ui::setText(panel, ctrl::MSGBOX, "line " + std::to_string(i) + "\n");
@@ -413,7 +404,6 @@ TEST_F(Adapter, RepaintsAtMostOncePerFrameAndWithinAFrameOfTheEnd)
     EXPECT_GE(paints.back(), lastLine) << "the last line was painted";
     EXPECT_LE(paints.back() - ended, 2 * frame) << "within a frame of the end";
     EXPECT_GE(paints.back() - paints[atPopup - 1], frame - 1) << "not within the frame of the paint before";
-    box->removeEventFilter(&filter);
 }
 
 TEST_F(Adapter, TheCloseBoxCommitsQuitAndLeavesTheWindow)

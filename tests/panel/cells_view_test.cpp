@@ -4,12 +4,12 @@
 // voltage field; only cells whose shown values changed are repainted.
 #include "panel/toolkit/toolkit.h"
 #include "panel/window/cells_view.h"
+#include "support/paints.h"
 #include "support/panel_harness.h"
 #include "support/state_file.h"
 
 #include <QAccessible>
 #include <QApplication>
-#include <QPaintEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -21,17 +21,6 @@ panel::CellsView *cellsOf(const PanelHarness &h)
 {
     return panel::Toolkit::instance().panel(h.panel())->arrangement().cells();
 }
-
-// The regions the view repaints, while it lives.
-struct Repaints : QObject {
-    std::vector<QRect> rects;
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Paint)
-            rects.push_back(static_cast<QPaintEvent *>(e)->rect());
-        return false;
-    }
-};
 
 } // namespace
 
@@ -99,16 +88,15 @@ TEST(CellsView, AClickOrEnterBringsTheVoltageFieldAndOnlyChangedCellsRepaint)
     EXPECT_EQ(QApplication::focusWidget(), h.widget(controls::voltageOf(33)));
 
     QTest::qWait(40); // what moving the focus repainted
-    Repaints repaints;
-    cells->installEventFilter(&repaints);
+    std::vector<QRect> repaints;
+    const PaintWatch watch(cells, [&](const QRect &r) { repaints.push_back(r); });
     h.tick(); // the lamps blink; what the rows say stays the same
     QApplication::processEvents();
-    EXPECT_TRUE(repaints.rects.empty());
+    EXPECT_TRUE(repaints.empty());
     h.type(controls::voltageOf(17), "2.5");
     QApplication::processEvents();
     QTest::qWait(40); // the frame's end
-    ASSERT_FALSE(repaints.rects.empty());
-    for (const QRect &r : repaints.rects)
+    ASSERT_FALSE(repaints.empty());
+    for (const QRect &r : repaints)
         EXPECT_TRUE(cells->cellRect(17).contains(r)) << "only channel 17's cell";
-    cells->removeEventFilter(&repaints);
 }
