@@ -99,7 +99,8 @@ TEST_F(Adapter, TypedValuesCommitOnceOnEnterOrOnLeavingTheField)
     // back to the value in force and nothing is committed.
     // So is a text that is not exactly a number of the field's kind: its
     // keys are not dropped to leave some other number.
-    for (const char *refused : {"9", "12", "-1", "7.5", "7.001", "5V", "1e2", "2,5", "2.5001", "0x5", "3.5.1"}) {
+    for (const char *refused : {"9", "12", "-1", "7.5", "7.001", "5V", "1e2", "1e0", "5E-1", ".25e1", "2,5", "2.5001",
+                                "0x5", "3.5.1"}) {
         SCOPED_TRACE(refused);
         type(volts, refused, false);
         EXPECT_EQ(qobject_cast<QAbstractSpinBox *>(volts)->text(), refused);
@@ -112,7 +113,7 @@ TEST_F(Adapter, TypedValuesCommitOnceOnEnterOrOnLeavingTheField)
     EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 3u);
     type(input(ctrl::CURRENT_SINK_CH_5), "250");
     EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_5), 0);
-    for (const char *refused : {"-3", "1e2", "12mA", "5.5"}) {
+    for (const char *refused : {"-3", "1e2", "1e0", "12mA", "5.5"}) {
         SCOPED_TRACE(refused);
         type(input(ctrl::CURRENT_SINK_CH_5), refused, false);
         EXPECT_EQ(qobject_cast<QAbstractSpinBox *>(input(ctrl::CURRENT_SINK_CH_5))->text(), refused);
