@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -522,38 +523,50 @@ TEST_F(Adapter, TheMessageBoxSavesItsTextAndReportsAFailedWrite)
     EXPECT_TRUE(events.empty());
 }
 
-// The 294 V confirmation opens with the focus on "yes", draws "no" as the
-// default button beside a warning icon, and Enter answers "no".
-TEST_F(Adapter, TheConfirmationDrawsNoAsDefaultAndEnterAnswersNo)
+// The 294 V confirmation opens with the focus on "yes", shown as keyboard
+// focus (the style's focus frame, bold text), draws "no" as the default
+// button beside a warning icon; Enter answers "no", Space the focused "yes".
+TEST_F(Adapter, TheConfirmationShowsItsFocusOnYesWhileEnterAnswersNo)
 {
     panel::DialogPopups dialogs;
-    for (const bool pressEnter : {true, false}) {
-        SCOPED_TRACE(pressEnter ? "Enter" : "a click on yes");
-        QString focused, drawnDefault;
-        bool icon = false;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        SCOPED_TRACE(key == Qt::Key_Return ? "Enter" : "Space");
+        QString focused, drawnDefault, bold;
+        bool icon = false, active = false;
+        QStyle::State focusDrawn;
         QTimer::singleShot(0, [&] {
             QWidget *dialog = QApplication::activeModalWidget();
             if (!dialog)
                 return;
-            for (const QPushButton *b : dialog->findChildren<QPushButton *>())
+            // The keys go to it once the window system has made it active.
+            active = QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog; });
+            for (const QPushButton *b : dialog->findChildren<QPushButton *>()) {
                 if (b->isDefault())
-                    drawnDefault = b->text();
+                    drawnDefault += b->text();
+                if (b->font().bold())
+                    bold += b->text();
+            }
             for (const QLabel *l : dialog->findChildren<QLabel *>())
                 icon = icon || !l->pixmap().isNull();
             QWidget *focus = dialog->focusWidget();
-            focused = focus ? focus->property("text").toString() : QString();
-            if (pressEnter && focus)
-                QTest::keyClick(focus, Qt::Key_Return);
-            else if (auto *yes = qobject_cast<QPushButton *>(focus))
-                yes->click();
-            else
+            if (!focus) {
                 dialog->close();
+                return;
+            }
+            focused = focus->property("text").toString();
+            QStyleOption option; // as the style sees the button when drawing it
+            option.initFrom(focus);
+            focusDrawn = option.state & (QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange);
+            QTest::keyClick(focus, key);
         });
         const int answer = dialogs.confirm("Enable All 42 Channels", "Would you really like to enable all 42 channels?\n");
+        EXPECT_TRUE(active);
         EXPECT_EQ(focused, "yes");
+        EXPECT_EQ(focusDrawn, QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange);
+        EXPECT_EQ(bold, "yes");
         EXPECT_EQ(drawnDefault, "no");
         EXPECT_TRUE(icon);
-        EXPECT_EQ(answer, pressEnter ? 2 : 1);
+        EXPECT_EQ(answer, key == Qt::Key_Return ? 2 : 1);
     }
 }
 
