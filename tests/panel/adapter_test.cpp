@@ -11,7 +11,9 @@
 
 #include <QAbstractSpinBox>
 #include <QDir>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -338,6 +340,44 @@ TEST_F(Adapter, TheRealTimerTicksInTheLoopButNotUnderAModalDialog)
     // About 2.5 ticks fit between the dialog closing and the end.
     EXPECT_GE(ticks(), 1);
     EXPECT_LE(ticks(), 4);
+}
+
+// A menu opened to copy a line, and the Save As dialog, are no callback: the
+// interlock poll goes on while they are open. (A popup of a callback holds
+// the ticks back, above.)
+TEST_F(Adapter, TicksGoOnWhileTheMessageBoxMenuOrItsSaveAsDialogIsOpen)
+{
+    QWidget *box = input(ctrl::MSGBOX);
+    for (const bool saveAs : {false, true}) {
+        SCOPED_TRACE(saveAs ? "the Save As dialog" : "the context menu");
+        events.clear();
+        bool opened = false;
+        std::ptrdiff_t ticksWhileOpen = 0;
+        QTimer::singleShot(0, [&] { // as the Menu key does
+            QCoreApplication::postEvent(box, new QContextMenuEvent(QContextMenuEvent::Keyboard, box->rect().center(),
+                                                                    box->mapToGlobal(box->rect().center())));
+        });
+        QTimer::singleShot(200, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!saveAs || !menu)
+                return;
+            for (QAction *a : menu->actions())
+                if (a->text() == "Save As...")
+                    menu->setActiveAction(a);
+            QTest::keyClick(menu, Qt::Key_Return); // the dialog's loop runs in here
+        });
+        QTimer::singleShot(1300, [&] {
+            QWidget *open = saveAs ? QApplication::activeModalWidget() : QApplication::activePopupWidget();
+            opened = saveAs ? qobject_cast<QFileDialog *>(open) != nullptr : qobject_cast<QMenu *>(open) != nullptr;
+            ticksWhileOpen = std::count(events.begin(), events.end(), RecordedEvent{ctrl::TIMER, ui::kTimerTick});
+            if (open)
+                open->close();
+            ui::quitUserInterface();
+        });
+        ui::runUserInterface();
+        EXPECT_TRUE(opened);
+        EXPECT_GE(ticksWhileOpen, 2) << "three ticks fall due while it is open";
+    }
 }
 
 TEST_F(Adapter, AnOperatorCommitArrivingDuringACallbackWaitsForItsEnd)
