@@ -400,6 +400,26 @@ TEST(EndToEnd, AnUnreachableDisplayIsNamedAndEndsWithMinusOne)
     }
 }
 
+// The installed manual page names the places the files were installed to,
+// under whatever prefix.
+TEST(EndToEnd, TheInstalledManualNamesWhereTheFilesAre)
+{
+    QTemporaryDir prefix;
+    QProcess install;
+    install.start(TAVR_CMAKE_COMMAND, {"--install", TAVR_BINARY_DIR, "--prefix", prefix.path()});
+    ASSERT_TRUE(install.waitForFinished(kTimeoutMs));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    QProcess unzip;
+    unzip.start("gzip", {"-dc", prefix.filePath("share/man/man1/tavr.1.gz")});
+    ASSERT_TRUE(unzip.waitForFinished(kTimeoutMs));
+    const QByteArray page = unzip.readAllStandardOutput();
+    for (const char *place : {"share/tavr/tavr.uir", "share/doc/tavr"}) {
+        SCOPED_TRACE(place);
+        EXPECT_TRUE(QFile::exists(prefix.filePath(place)));
+        EXPECT_TRUE(page.contains(".IR " + prefix.filePath(place).toUtf8() + " .")) << page.toStdString();
+    }
+}
+
 // The program installed into a scratch prefix looks for its panel definition
 // next to its real file first, then in ../share/tavr from there, and nowhere
 // else; a link to it elsewhere finds the same one.
