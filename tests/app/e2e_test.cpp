@@ -217,6 +217,7 @@ TEST(EndToEnd, ASignalEndsTheProgramPromptlyWhileAMenuOrDialogIsOpen)
         {"the message box's context menu", {"menu Messages"}, "menu open"},
         {"its Save As dialog", {"menu Messages", "choose Save As..."}, "dialog open"},
         {"a voltage field's context menu", {"menu Channel 2 voltage (V)"}, "menu open"},
+        {"a text field's context menu", {"menu Module 3 serial number"}, "menu open"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
