@@ -7,10 +7,7 @@
 # The program finds share/tavr/ from its own directory (TAVR_DATA_FROM_BIN in src/app).
 
 set(TAVR_INSTALL_OUT ${CMAKE_BINARY_DIR}/install)
-set(TAVR_INSTALLED_UIR ${CMAKE_INSTALL_FULL_DATADIR}/tavr/tavr.uir)
-set(TAVR_INSTALLED_DOCDIR ${CMAKE_INSTALL_FULL_DOCDIR})
 configure_file(${PROJECT_SOURCE_DIR}/resources/tavr.metainfo.xml.in ${TAVR_INSTALL_OUT}/tavr.metainfo.xml @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/resources/tavr.1.in ${TAVR_INSTALL_OUT}/tavr.1 @ONLY)
 
 # Debian's machine-readable copyright file, made from LICENSE so the two cannot differ.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
@@ -42,14 +39,28 @@ file(CONFIGURE OUTPUT ${TAVR_INSTALL_OUT}/changelog CONTENT
  -- ${TAVR_PACKAGE_MAINTAINER}  ${release_time}
 ")
 
-# Manual pages and the changelog go in compressed, as Debian wants them.
+# The changelog goes in compressed, as Debian wants it.
 add_custom_command(
-    OUTPUT ${TAVR_INSTALL_OUT}/tavr.1.gz ${TAVR_INSTALL_OUT}/changelog.gz
-    COMMAND gzip -9 -n -c ${TAVR_INSTALL_OUT}/tavr.1 > ${TAVR_INSTALL_OUT}/tavr.1.gz
+    OUTPUT ${TAVR_INSTALL_OUT}/changelog.gz
     COMMAND gzip -9 -n -c ${TAVR_INSTALL_OUT}/changelog > ${TAVR_INSTALL_OUT}/changelog.gz
-    DEPENDS ${TAVR_INSTALL_OUT}/tavr.1 ${TAVR_INSTALL_OUT}/changelog
-    COMMENT "Compressing the manual page and the changelog")
-add_custom_target(tavr_install_files ALL DEPENDS ${TAVR_INSTALL_OUT}/tavr.1.gz ${TAVR_INSTALL_OUT}/changelog.gz)
+    DEPENDS ${TAVR_INSTALL_OUT}/changelog
+    COMMENT "Compressing the changelog")
+add_custom_target(tavr_install_files ALL DEPENDS ${TAVR_INSTALL_OUT}/changelog.gz)
+
+# The manual page names where the panel definition and the README are
+# installed, so it is written when it is installed: the prefix is known only
+# then (/usr for the package, any --prefix for cmake --install). Compressed,
+# as Debian wants manual pages.
+install(CODE "
+    set(PROJECT_VERSION ${PROJECT_VERSION})
+    set(TAVR_RELEASE_DATE ${TAVR_RELEASE_DATE})
+    set(TAVR_INSTALLED_UIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/tavr/tavr.uir\")
+    set(TAVR_INSTALLED_DOCDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DOCDIR}\")
+    configure_file(\"${PROJECT_SOURCE_DIR}/resources/tavr.1.in\" \"${TAVR_INSTALL_OUT}/man/tavr.1\" @ONLY)
+    execute_process(COMMAND gzip -9 -n -c tavr.1 WORKING_DIRECTORY \"${TAVR_INSTALL_OUT}/man\"
+                    OUTPUT_FILE \"${TAVR_INSTALL_OUT}/man/tavr.1.gz\" COMMAND_ERROR_IS_FATAL ANY)
+    file(INSTALL \"${TAVR_INSTALL_OUT}/man/tavr.1.gz\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}/man1\")
+")
 
 install(TARGETS tavr RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/tavr.uir DESTINATION ${CMAKE_INSTALL_DATADIR}/tavr)
@@ -60,7 +71,6 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/tavr-48.png
 install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/tavr.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${TAVR_INSTALL_OUT}/tavr.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${TAVR_INSTALL_OUT}/tavr.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/NEWS
               ${TAVR_INSTALL_OUT}/copyright ${TAVR_INSTALL_OUT}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -35,6 +35,8 @@ namespace {
 
 // Generous: the sanitizer build starts slowly on a shared machine.
 const int kTimeoutMs = 60000;
+// Quit itself, once a signal has come, takes well under a second.
+const int kPromptlyMs = 10000;
 
 QString programPath() { return QDir(QCoreApplication::applicationDirPath()).filePath("tavr"); }
 
@@ -79,6 +81,48 @@ bool waitForTrace(const QString &path, const std::function<bool(const std::vecto
         QThread::msleep(50);
     }
     return false;
+}
+
+// The quit of cards at positions 1 and 3, as the trace shows it: every
+// sub-unit gets 0 A and output off before its card is closed, card 1 before
+// card 3, no voltage is sent and every call succeeds.
+void expectCardsOneAndThreeLeftSafe(const QString &trace)
+{
+    const std::vector<QJsonObject> calls = readTrace(trace);
+    std::map<int, int> positionOfCard; // from the slot: position k sits in slot k + 1
+    std::map<int, std::size_t> closedAt;
+    std::map<std::pair<int, int>, std::size_t> sinkZeroAt, offAt;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const QJsonObject &c = calls[i];
+        const QString name = c.value("call").toString();
+        const int card = c.value("card").toInt();
+        const std::pair<int, int> sub{card, c.value("sub").toInt()};
+        EXPECT_NE(name, "KORDA_BattSetVoltage") << "no voltage is sent";
+        if (name == "KORDA_OpenSpecifiedCard")
+            positionOfCard[c.value("out").toObject().value("card").toInt()] = c.value("slot").toInt() - 1;
+        else if (name == "KORDA_BattSetCurrent" && c.value("amps").toDouble() == 0.0)
+            sinkZeroAt[sub] = i;
+        else if (name == "KORDA_BattSetEnable" && c.value("state").toInt() == 0)
+            offAt[sub] = i;
+        else if (name == "KORDA_CloseSpecifiedCard")
+            closedAt[card] = i;
+        EXPECT_EQ(c.value("status").toInt(), 0) << name.toStdString();
+    }
+    ASSERT_EQ(positionOfCard.size(), 2u);
+    ASSERT_EQ(closedAt.size(), 2u);
+    std::map<int, int> cardAt; // position to card
+    for (const auto &[card, k] : positionOfCard)
+        cardAt[k] = card;
+    EXPECT_LT(closedAt[cardAt[1]], closedAt[cardAt[3]]) << "card 1 before card 3";
+    for (const int k : {1, 3})
+        for (int s = 1; s <= 6; ++s) {
+            const std::pair<int, int> sub{cardAt[k], s};
+            SCOPED_TRACE("position " + std::to_string(k) + " sub-unit " + std::to_string(s));
+            ASSERT_TRUE(sinkZeroAt.count(sub));
+            ASSERT_TRUE(offAt.count(sub));
+            EXPECT_LT(sinkZeroAt[sub], offAt[sub]);
+            EXPECT_LT(offAt[sub], closedAt[cardAt[k]]);
+        }
 }
 
 class Program {
@@ -146,41 +190,7 @@ TEST(EndToEnd, ASignalLeavesEveryCardSafeAndSavesTheState)
         EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(tavr.process.exitCode(), 0) << tavr.process.readAllStandardError().toStdString();
 
-        const std::vector<QJsonObject> calls = readTrace(trace);
-        std::map<int, int> positionOfCard; // from the slot: position k sits in slot k + 1
-        std::map<int, std::size_t> closedAt;
-        std::map<std::pair<int, int>, std::size_t> sinkZeroAt, offAt;
-        for (std::size_t i = 0; i < calls.size(); ++i) {
-            const QJsonObject &c = calls[i];
-            const QString name = c.value("call").toString();
-            const int card = c.value("card").toInt();
-            const std::pair<int, int> sub{card, c.value("sub").toInt()};
-            EXPECT_NE(name, "KORDA_BattSetVoltage") << "no voltage is sent";
-            if (name == "KORDA_OpenSpecifiedCard")
-                positionOfCard[c.value("out").toObject().value("card").toInt()] = c.value("slot").toInt() - 1;
-            else if (name == "KORDA_BattSetCurrent" && c.value("amps").toDouble() == 0.0)
-                sinkZeroAt[sub] = i;
-            else if (name == "KORDA_BattSetEnable" && c.value("state").toInt() == 0)
-                offAt[sub] = i;
-            else if (name == "KORDA_CloseSpecifiedCard")
-                closedAt[card] = i;
-            EXPECT_EQ(c.value("status").toInt(), 0) << name.toStdString();
-        }
-        ASSERT_EQ(positionOfCard.size(), 2u);
-        ASSERT_EQ(closedAt.size(), 2u);
-        std::map<int, int> cardAt; // position to card
-        for (const auto &[card, k] : positionOfCard)
-            cardAt[k] = card;
-        EXPECT_LT(closedAt[cardAt[1]], closedAt[cardAt[3]]) << "card 1 before card 3";
-        for (const int k : {1, 3})
-            for (int s = 1; s <= 6; ++s) {
-                const std::pair<int, int> sub{cardAt[k], s};
-                SCOPED_TRACE("position " + std::to_string(k) + " sub-unit " + std::to_string(s));
-                ASSERT_TRUE(sinkZeroAt.count(sub));
-                ASSERT_TRUE(offAt.count(sub));
-                EXPECT_LT(sinkZeroAt[sub], offAt[sub]);
-                EXPECT_LT(offAt[sub], closedAt[cardAt[k]]);
-            }
+        expectCardsOneAndThreeLeftSafe(trace);
 
         const QJsonObject saved = savedValues(readFile(dir.filePath("Tavrin.state")));
         EXPECT_EQ(saved.value("CURRENT_SINK_CH_2").toInt(), 40);
@@ -189,6 +199,55 @@ TEST(EndToEnd, ASignalLeavesEveryCardSafeAndSavesTheState)
         EXPECT_EQ(saved.value("ENABLE_2").toInt(), 0);
         EXPECT_EQ(saved.value("STARTUP_MSG").toInt(), 1);
         EXPECT_EQ(saved.value("MSGBOX").toString(), "");
+    }
+}
+
+// An operator opened a menu or a dialog and went away. Each runs an event
+// loop of its own, out of which the program cannot end; a signal closes it,
+// so the program ends promptly all the same, with the outputs off. The
+// operator is a Qt input plugin loaded into the real program.
+TEST(EndToEnd, ASignalEndsTheProgramPromptlyWhileAMenuOrDialogIsOpen)
+{
+    struct Case {
+        const char *name;
+        QStringList commands; // to the operator, each waiting for what it opens
+        const char *opened;
+    };
+    const Case cases[] = {
+        {"the message box's context menu", {"menu Messages"}, "menu open"},
+        {"its Save As dialog", {"menu Messages", "choose Save As..."}, "dialog open"},
+        {"a voltage field's context menu", {"menu Channel 2 voltage (V)"}, "menu open"},
+        {"a text field's context menu", {"menu Module 3 serial number"}, "menu open"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString scenario = dir.filePath("scenario.json");
+        const QString trace = dir.filePath("trace.jsonl");
+        writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 3}).json()));
+        QJsonObject values = ::scenario::idleVoltages({1, 3});
+        values.insert("STARTUP_MSG", 1);
+        writeFile(dir.filePath("Tavrin.state"), ::scenario::stateFile(values));
+        Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace,
+                                  "QT_PLUGIN_PATH=" TAVR_TEST_PLUGIN_PATH, "QT_QPA_GENERIC_PLUGINS=tavr-operator"});
+        tavr.process.start(programPath(), {});
+        ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+        ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+        QByteArray seen;
+        for (const QString &command : c.commands) {
+            tavr.process.write((command + '\n').toUtf8());
+            const QByteArray expected = command.startsWith("menu") ? "menu open\n" : "dialog open\n";
+            while (!seen.contains(expected) && tavr.process.waitForReadyRead(kTimeoutMs))
+                seen += tavr.process.readAllStandardOutput();
+            ASSERT_TRUE(seen.contains(expected)) << command.toStdString() << ": " << seen.toStdString();
+        }
+        ASSERT_TRUE(seen.contains(c.opened));
+
+        ::kill(static_cast<pid_t>(tavr.process.processId()), SIGTERM);
+        ASSERT_TRUE(tavr.process.waitForFinished(kPromptlyMs)) << "held by what nobody closes";
+        EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tavr.process.exitCode(), 0) << tavr.process.readAllStandardError().toStdString();
+        expectCardsOneAndThreeLeftSafe(trace);
     }
 }
 
@@ -339,6 +398,26 @@ TEST(EndToEnd, AnUnreachableDisplayIsNamedAndEndsWithMinusOne)
         EXPECT_TRUE(error.contains(c.named)) << error.toStdString();
         EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
         EXPECT_TRUE(QDir(work.path()).isEmpty());
+    }
+}
+
+// The installed manual page names the places the files were installed to,
+// under whatever prefix.
+TEST(EndToEnd, TheInstalledManualNamesWhereTheFilesAre)
+{
+    QTemporaryDir prefix;
+    QProcess install;
+    install.start(TAVR_CMAKE_COMMAND, {"--install", TAVR_BINARY_DIR, "--prefix", prefix.path()});
+    ASSERT_TRUE(install.waitForFinished(kTimeoutMs));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    QProcess unzip;
+    unzip.start("gzip", {"-dc", prefix.filePath("share/man/man1/tavr.1.gz")});
+    ASSERT_TRUE(unzip.waitForFinished(kTimeoutMs));
+    const QByteArray page = unzip.readAllStandardOutput();
+    for (const char *place : {"share/tavr/tavr.uir", "share/doc/tavr"}) {
+        SCOPED_TRACE(place);
+        EXPECT_TRUE(QFile::exists(prefix.filePath(place)));
+        EXPECT_TRUE(page.contains(".IR " + prefix.filePath(place).toUtf8() + " .")) << page.toStdString();
     }
 }
 

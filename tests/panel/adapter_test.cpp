@@ -11,7 +11,9 @@
 
 #include <QAbstractSpinBox>
 #include <QDir>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -20,6 +22,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -99,7 +102,8 @@ TEST_F(Adapter, TypedValuesCommitOnceOnEnterOrOnLeavingTheField)
     // back to the value in force and nothing is committed.
     // So is a text that is not exactly a number of the field's kind: its
     // keys are not dropped to leave some other number.
-    for (const char *refused : {"9", "12", "-1", "7.5", "7.001", "5V", "1e2", "2,5", "2.5001", "0x5", "3.5.1"}) {
+    for (const char *refused : {"9", "12", "-1", "7.5", "7.001", "5V", "1e2", "1e0", "5E-1", ".25e1", "2,5", "2.5001",
+                                "0x5", "3.5.1"}) {
         SCOPED_TRACE(refused);
         type(volts, refused, false);
         EXPECT_EQ(qobject_cast<QAbstractSpinBox *>(volts)->text(), refused);
@@ -112,7 +116,7 @@ TEST_F(Adapter, TypedValuesCommitOnceOnEnterOrOnLeavingTheField)
     EXPECT_EQ(commitsOf(ctrl::VOLTAGE_CH_9).size(), 3u);
     type(input(ctrl::CURRENT_SINK_CH_5), "250");
     EXPECT_EQ(ui::getInt(panel, ctrl::CURRENT_SINK_CH_5), 0);
-    for (const char *refused : {"-3", "1e2", "12mA", "5.5"}) {
+    for (const char *refused : {"-3", "1e2", "1e0", "12mA", "5.5"}) {
         SCOPED_TRACE(refused);
         type(input(ctrl::CURRENT_SINK_CH_5), refused, false);
         EXPECT_EQ(qobject_cast<QAbstractSpinBox *>(input(ctrl::CURRENT_SINK_CH_5))->text(), refused);
@@ -338,6 +342,44 @@ TEST_F(Adapter, TheRealTimerTicksInTheLoopButNotUnderAModalDialog)
     EXPECT_LE(ticks(), 4);
 }
 
+// A menu opened to copy a line, and the Save As dialog, are no callback: the
+// interlock poll goes on while they are open. (A popup of a callback holds
+// the ticks back, above.)
+TEST_F(Adapter, TicksGoOnWhileTheMessageBoxMenuOrItsSaveAsDialogIsOpen)
+{
+    QWidget *box = input(ctrl::MSGBOX);
+    for (const bool saveAs : {false, true}) {
+        SCOPED_TRACE(saveAs ? "the Save As dialog" : "the context menu");
+        events.clear();
+        bool opened = false;
+        std::ptrdiff_t ticksWhileOpen = 0;
+        QTimer::singleShot(0, [&] { // as the Menu key does
+            QCoreApplication::postEvent(box, new QContextMenuEvent(QContextMenuEvent::Keyboard, box->rect().center(),
+                                                                    box->mapToGlobal(box->rect().center())));
+        });
+        QTimer::singleShot(200, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!saveAs || !menu)
+                return;
+            for (QAction *a : menu->actions())
+                if (a->text() == "Save As...")
+                    menu->setActiveAction(a);
+            QTest::keyClick(menu, Qt::Key_Return); // the dialog's loop runs in here
+        });
+        QTimer::singleShot(1300, [&] {
+            QWidget *open = saveAs ? QApplication::activeModalWidget() : QApplication::activePopupWidget();
+            opened = saveAs ? qobject_cast<QFileDialog *>(open) != nullptr : qobject_cast<QMenu *>(open) != nullptr;
+            ticksWhileOpen = std::count(events.begin(), events.end(), RecordedEvent{ctrl::TIMER, ui::kTimerTick});
+            if (open)
+                open->close();
+            ui::quitUserInterface();
+        });
+        ui::runUserInterface();
+        EXPECT_TRUE(opened);
+        EXPECT_GE(ticksWhileOpen, 2) << "three ticks fall due while it is open";
+    }
+}
+
 TEST_F(Adapter, AnOperatorCommitArrivingDuringACallbackWaitsForItsEnd)
 {
     duringCallback = [&](int control, int) {
@@ -521,38 +563,50 @@ TEST_F(Adapter, TheMessageBoxSavesItsTextAndReportsAFailedWrite)
     EXPECT_TRUE(events.empty());
 }
 
-// The 294 V confirmation opens with the focus on "yes", draws "no" as the
-// default button beside a warning icon, and Enter answers "no".
-TEST_F(Adapter, TheConfirmationDrawsNoAsDefaultAndEnterAnswersNo)
+// The 294 V confirmation opens with the focus on "yes", shown as keyboard
+// focus (the style's focus frame, bold text), draws "no" as the default
+// button beside a warning icon; Enter answers "no", Space the focused "yes".
+TEST_F(Adapter, TheConfirmationShowsItsFocusOnYesWhileEnterAnswersNo)
 {
     panel::DialogPopups dialogs;
-    for (const bool pressEnter : {true, false}) {
-        SCOPED_TRACE(pressEnter ? "Enter" : "a click on yes");
-        QString focused, drawnDefault;
-        bool icon = false;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        SCOPED_TRACE(key == Qt::Key_Return ? "Enter" : "Space");
+        QString focused, drawnDefault, bold;
+        bool icon = false, active = false;
+        QStyle::State focusDrawn;
         QTimer::singleShot(0, [&] {
             QWidget *dialog = QApplication::activeModalWidget();
             if (!dialog)
                 return;
-            for (const QPushButton *b : dialog->findChildren<QPushButton *>())
+            // The keys go to it once the window system has made it active.
+            active = QTest::qWaitFor([&] { return QApplication::activeWindow() == dialog; });
+            for (const QPushButton *b : dialog->findChildren<QPushButton *>()) {
                 if (b->isDefault())
-                    drawnDefault = b->text();
+                    drawnDefault += b->text();
+                if (b->font().bold())
+                    bold += b->text();
+            }
             for (const QLabel *l : dialog->findChildren<QLabel *>())
                 icon = icon || !l->pixmap().isNull();
             QWidget *focus = dialog->focusWidget();
-            focused = focus ? focus->property("text").toString() : QString();
-            if (pressEnter && focus)
-                QTest::keyClick(focus, Qt::Key_Return);
-            else if (auto *yes = qobject_cast<QPushButton *>(focus))
-                yes->click();
-            else
+            if (!focus) {
                 dialog->close();
+                return;
+            }
+            focused = focus->property("text").toString();
+            QStyleOption option; // as the style sees the button when drawing it
+            option.initFrom(focus);
+            focusDrawn = option.state & (QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange);
+            QTest::keyClick(focus, key);
         });
         const int answer = dialogs.confirm("Enable All 42 Channels", "Would you really like to enable all 42 channels?\n");
+        EXPECT_TRUE(active);
         EXPECT_EQ(focused, "yes");
+        EXPECT_EQ(focusDrawn, QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange);
+        EXPECT_EQ(bold, "yes");
         EXPECT_EQ(drawnDefault, "no");
         EXPECT_TRUE(icon);
-        EXPECT_EQ(answer, pressEnter ? 2 : 1);
+        EXPECT_EQ(answer, key == Qt::Key_Return ? 2 : 1);
     }
 }
 

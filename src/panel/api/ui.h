@@ -112,9 +112,11 @@ int confirmPopup(const std::string &title, const std::string &text);
 
 // For when nobody may be at the panel (the program was told to end from
 // outside): every popup open now is closed as if the operator had closed it,
-// and from then on a message popup returns at once, its title and text written
-// to standard error, and a confirmation answers "no". false restores waiting
-// popups. `closeOpen` false leaves a popup that is open as it is: where the
+// and so is every menu and modal dialog the operator opened (a context menu,
+// the file dialog of Save As...), whose event loop would hold the end of the
+// main one; from then on a message popup returns at once, its title and text
+// written to standard error, and a confirmation answers "no". false restores
+// waiting popups. `closeOpen` false leaves what is open as it is: where the
 // display has gone, closing it would only talk to a display that is not there.
 void setPopupsUnattended(bool unattended, bool closeOpen = true);
 

@@ -98,10 +98,14 @@ public:
     // so the operator sees it; Enter refuses it and the field goes back to the
     // value in force. Dropping the keys the field cannot use would send a value
     // nobody asked for: "1e2" would become 12, "5V" 5, and cutting "12" to "1"
-    // or bringing it to the maximum likewise.
+    // or bringing it to the maximum likewise. Exponent notation is such a
+    // text too, whatever its value: QDoubleSpinBox would take "1e0" as 1 while
+    // "1e2" is refused for its range, and the field never shows one itself.
     QValidator::State validate(QString &input, int &pos) const override
     {
-        const QValidator::State state = SpinBox::validate(input, pos);
+        const QValidator::State state = input.contains(QLatin1Char('e'), Qt::CaseInsensitive)
+                                            ? QValidator::Invalid
+                                            : SpinBox::validate(input, pos);
         if (state != QValidator::Invalid)
             return state;
         return input.size() <= kMaxTypedLength ? QValidator::Intermediate : QValidator::Invalid;

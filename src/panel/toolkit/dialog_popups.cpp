@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +18,34 @@ namespace panel {
 namespace {
 
 QString qt(const std::string &s) { return QString::fromStdString(s); }
+
+// A button whose text is bold while it has the keyboard focus, that is while
+// Space would press it. Some styles (Fusion) draw the focus and the default
+// button alike; the bold text tells the two apart in every style.
+class FocusMarkedButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void focusInEvent(QFocusEvent *e) override
+    {
+        QPushButton::focusInEvent(e);
+        markFocus(true);
+    }
+    void focusOutEvent(QFocusEvent *e) override
+    {
+        QPushButton::focusOutEvent(e);
+        markFocus(false);
+    }
+
+private:
+    void markFocus(bool focused)
+    {
+        QFont f = font();
+        f.setBold(focused);
+        setFont(f);
+    }
+};
 
 // The yes/no confirmation, with a warning icon: focus on "yes" when it
 // opens, yet Enter answers "no" (the default button), so that a hurried
@@ -39,8 +68,10 @@ public:
         message->addWidget(label, 1);
         layout->addLayout(message);
         auto *buttons = new QDialogButtonBox;
-        yes_ = buttons->addButton("yes", QDialogButtonBox::ActionRole);
-        no_ = buttons->addButton("no", QDialogButtonBox::ActionRole);
+        yes_ = new FocusMarkedButton("yes");
+        no_ = new FocusMarkedButton("no");
+        buttons->addButton(yes_, QDialogButtonBox::ActionRole);
+        buttons->addButton(no_, QDialogButtonBox::ActionRole);
         // "no" is drawn as the default button, since Enter answers it.
         for (QPushButton *b : {yes_, no_})
             b->setAutoDefault(false);
@@ -52,6 +83,15 @@ public:
     }
 
 protected:
+    // Styles draw their focus frame only in a window whose focus the keyboard
+    // moved, and showing a window forgets that. Here the keyboard acts on the
+    // focus from the start (Space answers "yes"), so the frame must show.
+    void showEvent(QShowEvent *e) override
+    {
+        QDialog::showEvent(e);
+        setAttribute(Qt::WA_KeyboardFocusChange);
+    }
+
     void keyPressEvent(QKeyEvent *e) override
     {
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {

@@ -10,8 +10,11 @@
 #include "panel/toolkit/toolkit.h"
 #include "panel/window/cells_view.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QThread>
 #include <QWindow>
 #include <cstdio>
@@ -49,6 +52,27 @@ void toStandardError(const std::string &title, const std::string &text)
     if (line.back() != '\n')
         line += '\n';
     std::fputs(line.c_str(), stderr);
+}
+
+// A menu or modal dialog the operator opened (a context menu, the file
+// dialog of Save As...) runs an event loop nested in the main one, which can
+// return only after it: nobody may be there to close it. Closing a menu ends
+// its loop; a dialog is rejected, as if cancelled.
+void closeMenusAndDialogs()
+{
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        windows << w;
+    for (const QPointer<QWidget> &w : windows) {
+        if (!w || !w->isVisible())
+            continue;
+        if (w->windowType() == Qt::Popup)
+            w->close();
+        else if (auto *dialog = qobject_cast<QDialog *>(w.data()); dialog && dialog->isModal())
+            dialog->reject();
+        else if (w->isModal())
+            w->close();
+    }
 }
 
 // What is written so far is in the box and on the screen when a popup opens.
@@ -295,8 +319,10 @@ int confirmPopup(const std::string &title, const std::string &text)
 void setPopupsUnattended(bool unattended, bool closeOpen)
 {
     unattendedPopups() = unattended;
-    if (unattended && closeOpen)
+    if (unattended && closeOpen) {
         popupPresenter()->closeOpen();
+        closeMenusAndDialogs();
+    }
 }
 
 
