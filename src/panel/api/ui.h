@@ -61,6 +61,18 @@ bool userInterfaceQuitRequested();
 // event loop has been told to quit.
 void requestCommit(int panel, int control);
 
+// Commands of the panel's menu bar, beside the controls of its definition.
+// A command receives the panel and the panel's callback data.
+using Command = void (*)(int panel, void *callbackData);
+// Adds `text` to the menu `menu` of the panel's menu bar, made with the menu's
+// first command; in both, "&" marks the mnemonic. `shortcut` is a key
+// sequence as "Ctrl+O", empty for none. A command is dispatched as a callback
+// is: one at a time, no tick while it runs, operator commits that arrive
+// meanwhile after it, its repaint paced at its end, and not at all once the
+// event loop has been told to quit.
+void addPanelCommand(int panel, const std::string &menu, const std::string &text, const std::string &shortcut,
+                     Command command);
+
 // Values. Numeric controls hold a double or a 32-bit integer; toggles and LEDs
 // hold 0 or 1; text fields, text messages and the text box hold text (UTF-8).
 int32_t getInt(int panel, int control);

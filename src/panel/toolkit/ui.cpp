@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeySequence>
 #include <QThread>
 #include <QWindow>
 #include <cstdio>
@@ -117,6 +118,13 @@ int runUserInterface() { return Toolkit::instance().run(); }
 void quitUserInterface() { Toolkit::instance().quit(); }
 bool userInterfaceQuitRequested() { return Toolkit::instance().quitRequested(); }
 void requestCommit(int panel, int control) { Toolkit::instance().requestCommit(panel, control); }
+
+void addPanelCommand(int panel, const std::string &menu, const std::string &text, const std::string &shortcut,
+                     Command command)
+{
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
+        window->addCommand(qt(menu), qt(text), QKeySequence(qt(shortcut), QKeySequence::PortableText), command);
+}
 
 int32_t getInt(int panel, int control)
 {
@@ -298,7 +306,6 @@ void setPopupsUnattended(bool unattended, bool closeOpen)
     if (unattended && closeOpen)
         popupPresenter()->closeOpen();
 }
-
 
 int savePanelState(int panel, const std::string &path, int slot)
 {
