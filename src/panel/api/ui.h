@@ -10,6 +10,7 @@
 //  - dimmed means the operator cannot change the control.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -122,6 +123,13 @@ void messagePopup(const std::string &title, const std::string &text);
 // and 0 when the popup was closed any other way.
 int confirmPopup(const std::string &title, const std::string &text);
 
+// The operator chooses a file, through the popup seam: an existing one to
+// open, or one to save to (`suggestedName` offered). `filter` in the form
+// "CSV files (*.csv);;All files (*)". Returns its path; empty when the
+// operator chose none, and at once while popups are unattended.
+std::string chooseFileToOpen(const std::string &title, const std::string &filter);
+std::string chooseFileToSave(const std::string &title, const std::string &suggestedName, const std::string &filter);
+
 // For when nobody may be at the panel (the program was told to end from
 // outside): every popup open now is closed as if the operator had closed it,
 // and from then on a message popup returns at once, its title and text written
@@ -129,6 +137,13 @@ int confirmPopup(const std::string &title, const std::string &text);
 // popups. `closeOpen` false leaves a popup that is open as it is: where the
 // display has gone, closing it would only talk to a display that is not there.
 void setPopupsUnattended(bool unattended, bool closeOpen = true);
+
+// Files the operator chose. Reading takes a regular file of at most
+// `maxBytes` whole, never waiting on a FIFO or a device; writing replaces the
+// file whole or leaves it as it was. Both return false with `why` (a reason
+// in words) on failure.
+bool readChosenFile(const std::string &path, std::size_t maxBytes, std::string &content, std::string &why);
+bool writeChosenFile(const std::string &path, const std::string &content, std::string &why);
 
 // Panel state file: every control value, keyed by constant name, under `slot`.
 // Return 0 on success, negative on failure; neither reports anything.

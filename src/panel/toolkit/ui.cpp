@@ -1,6 +1,7 @@
 // The panel API on Qt widgets.
 #include "panel/api/ui.h"
 
+#include "panel/toolkit/chosen_files.h"
 #include "panel/toolkit/dialog_popups.h"
 #include "panel/log/message_box_view.h"
 #include "panel/definition/compiled_controls.h"
@@ -300,11 +301,39 @@ int confirmPopup(const std::string &title, const std::string &text)
     return popupPresenter()->confirm(title, text);
 }
 
+std::string chooseFileToOpen(const std::string &title, const std::string &filter)
+{
+    if (unattendedPopups())
+        return {};
+    showBeforePopup();
+    const panel::PopupScope open;
+    return popupPresenter()->openFile(title, filter);
+}
+
+std::string chooseFileToSave(const std::string &title, const std::string &suggestedName, const std::string &filter)
+{
+    if (unattendedPopups())
+        return {};
+    showBeforePopup();
+    const panel::PopupScope open;
+    return popupPresenter()->saveFile(title, suggestedName, filter);
+}
+
 void setPopupsUnattended(bool unattended, bool closeOpen)
 {
     unattendedPopups() = unattended;
     if (unattended && closeOpen)
         popupPresenter()->closeOpen();
+}
+
+bool readChosenFile(const std::string &path, std::size_t maxBytes, std::string &content, std::string &why)
+{
+    return panel::readChosenFile(path, maxBytes, content, why);
+}
+
+bool writeChosenFile(const std::string &path, const std::string &content, std::string &why)
+{
+    return panel::writeChosenFile(path, content, why);
 }
 
 int savePanelState(int panel, const std::string &path, int slot)
