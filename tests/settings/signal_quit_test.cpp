@@ -175,12 +175,13 @@ TEST(SignalQuit, TheProgramsOwnDialogsAreClosedByTheSignal)
         ui::setPopupPresenter(nullptr);
         bool dialogShown = false;
         bool leftOpen = false;
-        QTimer::singleShot(50, [&] {
+        const QObject thisCase; // its timers go with it
+        QTimer::singleShot(50, &thisCase, [&] {
             const QWidget *dialog = QApplication::activeModalWidget();
             dialogShown = dialog && dialog->inherits(c.dialogClass);
             std::raise(SIGTERM);
         });
-        QTimer::singleShot(3000, [&] { // never reached when the signal works
+        QTimer::singleShot(3000, &thisCase, [&] { // never reached when the signal works
             if (QWidget *w = QApplication::activeModalWidget()) {
                 leftOpen = true;
                 w->close();
