@@ -4,6 +4,7 @@
 #include "app/discovery.h"
 #include "app/state_file_name.h"
 #include "channels/channel_map.h"
+#include "groups/setpoint_sets.h"
 #include "panel/api/control_ids.h"
 #include "panel/api/message_box.h"
 #include "panel/api/ui.h"
@@ -52,6 +53,14 @@ void showConnection(const AppState &app)
     ui::setPanelStatus(panel, text);
 }
 
+// The menu bar's commands, beside the controls of the panel definition. Its
+// mnemonic is none of the buttons' (R for RESET, Q for QUIT).
+void addCommands(int panel)
+{
+    ui::addPanelCommand(panel, "&Setpoints", "&Load setpoints...", "Ctrl+O", load_setpoints);
+    ui::addPanelCommand(panel, "&Setpoints", "&Save setpoints...", "Ctrl+S", save_setpoints);
+}
+
 } // namespace
 
 int startPanel(AppState &app, const std::string &commandLine, const std::string &uirPath, std::string *error)
@@ -79,6 +88,7 @@ int startPanel(AppState &app, const std::string &commandLine, const std::string 
     title += kSimulatedMark;
 #endif
     ui::setPanelTitle(panel, title);
+    addCommands(panel);
 
     app.CMD_ACTIVE = commandLine.empty() ? 0 : 1;
     app.TavrinStateFile = stateFileName(commandLine);

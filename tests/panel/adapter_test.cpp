@@ -395,6 +395,35 @@ TEST_F(Adapter, AnOperatorCommitArrivingDuringACallbackWaitsForItsEnd)
     EXPECT_EQ(events, expected);
 }
 
+// A command of the menu bar runs as a callback does: a tick falling due
+// meanwhile is dropped, a commit arriving meanwhile runs after it, and once
+// quit has been asked for nothing runs.
+TEST_F(Adapter, ACommandOfTheMenuBarIsDispatchedAsACallbackIs)
+{
+    ui::addPanelCommand(panel, "&Test", "&Run", "", [](int, void *data) {
+        auto *self = static_cast<FrontPanelTest *>(data);
+        self->events.push_back({0, 0});
+        self->duringCallback(0, 0);
+    });
+    auto &toolkit = panel::Toolkit::instance();
+    duringCallback = [&](int control, int) {
+        if (control != 0)
+            return;
+        toolkit.deliverTimerTick(panel, ctrl::TIMER);
+        toolkit.operatorCommit(panel, ctrl::VOLTAGE_CH_4);
+        events.push_back({-1, 0}); // the command's end
+    };
+    panel::ToolkitTestAccess::enterLoop();
+    chooseCommand(input(ctrl::MSGBOX)->window(), "Run");
+    const std::vector<RecordedEvent> expected = {{0, 0}, {-1, 0}, {ctrl::VOLTAGE_CH_4, ui::kCommit}};
+    EXPECT_EQ(events, expected);
+
+    ui::quitUserInterface();
+    chooseCommand(input(ctrl::MSGBOX)->window(), "Run");
+    EXPECT_EQ(events, expected);
+    panel::ToolkitTestAccess::leaveLoop();
+}
+
 // A long callback that repaints after every step paints at most once per
 // frame; a step that took a frame is painted at once; what is owed is on the
 // screen before a popup opens and within a frame after the callback returns.

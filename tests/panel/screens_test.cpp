@@ -1,8 +1,8 @@
 // The whole panel on the screens of a bench: a laptop, full HD, 1440p, and
 // full HD scaled by 1.5 and by 2 (their logical sizes). On each the window
-// lies on its screen, nothing needs a sideways scroll, and all channels at a
-// glance, the panel-wide buttons, QUIT and ten rows of the message box are in
-// view at once; every card's identity shows its serial.
+// lies on its screen, nothing needs a sideways scroll, and the menu bar, all
+// channels at a glance, the panel-wide buttons, QUIT and ten rows of the
+// message box are in view at once; every card's identity shows its serial.
 #include "panel/api/control_ids.h"
 #include "panel/controls/indicator_field.h"
 #include "panel/toolkit/toolkit.h"
@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollArea>
@@ -57,13 +58,15 @@ TEST(Screens, ThePanelFitsEveryScreenAndKeepsTheMessageBoxAndQuitInView)
             EXPECT_TRUE(s.geometry.contains(window->frameGeometry()))
                 << window->frameGeometry().x() << "," << window->frameGeometry().y() << " "
                 << window->frameGeometry().width() << "x" << window->frameGeometry().height();
-            // All channels at a glance, the panel-wide buttons, QUIT and ten
-            // rows of the message box, without scrolling.
+            // The menu bar, all channels at a glance, the panel-wide buttons,
+            // QUIT and ten rows of the message box, without scrolling.
             auto *cells = window->findChild<panel::CellsView *>();
             ASSERT_NE(cells, nullptr);
-            for (QWidget *w : {static_cast<QWidget *>(cells), h.widget(ctrl::MSGBOX), h.widget(ctrl::QUIT),
-                               h.widget(ctrl::ENABLEALL), h.widget(ctrl::RESET), h.widget(ctrl::RE_CALL_CUURENT_ALL),
-                               h.widget(ctrl::RE_ENABLE_ALL)})
+            auto *menuBar = window->findChild<QMenuBar *>();
+            ASSERT_NE(menuBar, nullptr);
+            for (QWidget *w : {static_cast<QWidget *>(cells), static_cast<QWidget *>(menuBar), h.widget(ctrl::MSGBOX),
+                               h.widget(ctrl::QUIT), h.widget(ctrl::ENABLEALL), h.widget(ctrl::RESET),
+                               h.widget(ctrl::RE_CALL_CUURENT_ALL), h.widget(ctrl::RE_ENABLE_ALL)})
                 EXPECT_TRUE(wholeInView(w)) << w->accessibleName().toStdString();
             EXPECT_GE(cells->height(), cells->sizeHint().height());
             const auto *box = qobject_cast<QPlainTextEdit *>(h.widget(ctrl::MSGBOX));

@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 using scenario::Chassis;
@@ -136,34 +138,63 @@ TEST(SignalQuit, APopupOpenWhenTheSignalComesIsClosedAndQuitFollowsTheCallback)
     }
 }
 
-TEST(SignalQuit, TheProgramsOwnDialogIsClosedByTheSignal)
+TEST(SignalQuit, TheProgramsOwnDialogsAreClosedByTheSignal)
 {
-    PanelHarness h(Chassis::at({1}));
-    h.writeFile("Tavrin.state", stateFile(idleVoltages({1})));
-    const SignalQuit handlers(h.app);
-    ASSERT_EQ(h.start(), 0);
-    h.enterEventLoop();
-    h.clearTrace();
-    ui::setPopupPresenter(nullptr);
-    bool dialogShown = false;
-    bool leftOpen = false;
-    QTimer::singleShot(50, [&] {
-        dialogShown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr;
-        std::raise(SIGTERM);
-    });
-    QTimer::singleShot(3000, [&] { // never reached when the signal works
-        if (QWidget *w = QApplication::activeModalWidget()) {
-            leftOpen = true;
-            w->close();
-        }
-    });
+    struct Case {
+        const char *what;
+        std::function<void(PanelHarness &)> opensDialog; // and waits for the operator
+        const char *dialogClass;
+        const char *savedSerial2;
+    };
+    const Case cases[] = {
+        {"a settings popup", [](PanelHarness &h) { h.type(ctrl::SN_2, "300009"); }, "QMessageBox", "300009"},
+        {"the file dialog of a load", [](PanelHarness &h) { h.choose("Load setpoints..."); }, "QFileDialog", "300002"},
+        {"a save's question whether to replace a file",
+         [](PanelHarness &h) {
+             h.writeFile("pack.csv", "kept");
+             QTimer::singleShot(20, [path = h.path("pack.csv")] {
+                 if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                     dialog->selectFile(path);
+                     QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection); // asks, and waits
+                 }
+             });
+             h.choose("Save setpoints...");
+             EXPECT_EQ(h.readFile("pack.csv"), "kept");
+         },
+         "QMessageBox", "300002"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        PanelHarness h(Chassis::at({1}));
+        h.writeFile("Tavrin.state", stateFile(idleVoltages({1})));
+        const SignalQuit handlers(h.app);
+        ASSERT_TRUE(handlers.installed()) << handlers.error();
+        ASSERT_EQ(h.start(), 0);
+        h.enterEventLoop();
+        h.clearTrace();
+        ui::setPopupPresenter(nullptr);
+        bool dialogShown = false;
+        bool leftOpen = false;
+        const QObject thisCase; // its timers go with it
+        QTimer::singleShot(50, &thisCase, [&] {
+            const QWidget *dialog = QApplication::activeModalWidget();
+            dialogShown = dialog && dialog->inherits(c.dialogClass);
+            std::raise(SIGTERM);
+        });
+        QTimer::singleShot(3000, &thisCase, [&] { // never reached when the signal works
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                leftOpen = true;
+                w->close();
+            }
+        });
 
-    h.type(ctrl::SN_2, "300009"); // its popup waits for the operator
+        c.opensDialog(h);
 
-    EXPECT_TRUE(dialogShown);
-    EXPECT_FALSE(leftOpen);
-    EXPECT_EQ(h.calls(), switchedOff(h.app.card(1).Card));
-    EXPECT_EQ(savedValues(h.readFile("Tavrin.state")).value("SN_2").toString(), "300009");
+        EXPECT_TRUE(dialogShown);
+        EXPECT_FALSE(leftOpen);
+        EXPECT_EQ(h.calls(), switchedOff(h.app.card(1).Card));
+        EXPECT_EQ(savedValues(h.readFile("Tavrin.state")).value("SN_2").toString(), c.savedSerial2);
+    }
 }
 
 TEST(SignalQuit, ASignalDuringStartUpEndsSafelyAsTheLoopStarts)
@@ -230,6 +261,7 @@ TEST(SignalQuit, UnattendedPopupsDoNotWaitYetTheReportsStayInTheBox)
 
     h.type(ctrl::CURRENT_SINK_CH_1, "5");
     h.press(ctrl::ENABLEALL);
+    h.choose("Load setpoints..."); // no file chosen
 
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(h.popups.shown.empty());

@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QStyleOptionButton>
 #include <QFocusEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStyleOptionSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -59,6 +61,20 @@ void leave(QWidget *input, Qt::FocusReason reason)
     ASSERT_NE(input, nullptr);
     QFocusEvent out(QEvent::FocusOut, reason);
     QApplication::sendEvent(input, &out);
+}
+
+void chooseCommand(QWidget *window, const QString &text)
+{
+    ASSERT_NE(window, nullptr);
+    const auto *bar = window->findChild<QMenuBar *>();
+    ASSERT_NE(bar, nullptr) << "no menu bar";
+    for (const QAction *menu : bar->actions())
+        for (QAction *command : menu->menu() ? menu->menu()->actions() : QList<QAction *>())
+            if (QString(command->text()).remove('&') == text) {
+                command->trigger();
+                return;
+            }
+    ADD_FAILURE() << "no command " << text.toStdString();
 }
 
 } // namespace operator_actions

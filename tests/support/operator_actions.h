@@ -16,6 +16,9 @@ void type(QWidget *input, const QString &text, bool enter = true);
 void clickArrow(QWidget *input, bool up);
 // One click on a button or a switch.
 void click(QWidget *input);
+// Chooses the command `text` (without its "&") from a menu of the window's
+// menu bar.
+void chooseCommand(QWidget *window, const QString &text);
 // The field loses the keyboard focus, for the given reason.
 void leave(QWidget *input, Qt::FocusReason reason = Qt::TabFocusReason);
 

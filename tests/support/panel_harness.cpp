@@ -103,6 +103,10 @@ void PanelHarness::type(int control, const QString &text) { operator_actions::ty
 void PanelHarness::stepUp(int control) { operator_actions::clickArrow(widget(control), true); }
 void PanelHarness::stepDown(int control) { operator_actions::clickArrow(widget(control), false); }
 void PanelHarness::press(int control) { operator_actions::click(widget(control)); }
+void PanelHarness::choose(const QString &command)
+{
+    operator_actions::chooseCommand(widget(ctrl::MSGBOX)->window(), command);
+}
 
 void PanelHarness::tick() { panel::Toolkit::instance().deliverTimerTick(panel(), ctrl::TIMER); }
 

@@ -57,6 +57,7 @@ public:
     void stepUp(int control);                      // a click on the up arrow
     void stepDown(int control);
     void press(int control);                       // a click on a button or switch
+    void choose(const QString &command);           // a command of the menu bar, e.g. "Load setpoints..."
     void tick();                                   // the timer's interval elapsed
 
     // What the cards were told: the simulator's trace since start, or since

@@ -1,31 +1,48 @@
 #include "support/scripted_popups.h"
 
-void ScriptedPopups::message(const std::string &title, const std::string &text)
+bool ScriptedPopups::answered(const std::string &kind, const std::string &title, const std::string &text)
 {
-    shown.push_back({"message", title, text});
+    shown.push_back({kind, title, text});
     ++open_;
     if (whileOpen)
         whileOpen(shown.back());
     --open_;
+    const bool closed = closeRequested_;
     closeRequested_ = false;
+    return !closed;
 }
+
+void ScriptedPopups::message(const std::string &title, const std::string &text) { answered("message", title, text); }
 
 int ScriptedPopups::confirm(const std::string &title, const std::string &text)
 {
-    shown.push_back({"confirm", title, text});
-    ++open_;
-    if (whileOpen)
-        whileOpen(shown.back());
-    --open_;
-    if (closeRequested_) {
-        closeRequested_ = false;
+    if (!answered("confirm", title, text))
         return 0;
-    }
     if (confirmAnswers.empty())
         return 2;
     const int answer = confirmAnswers.front();
     confirmAnswers.pop_front();
     return answer;
+}
+
+std::string ScriptedPopups::fileAnswer(const std::string &kind, const std::string &title, const std::string &text)
+{
+    if (!answered(kind, title, text) || fileAnswers.empty())
+        return {};
+    std::string answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::string ScriptedPopups::openFile(const std::string &title, const std::string &filter)
+{
+    return fileAnswer("open file", title, filter);
+}
+
+std::string ScriptedPopups::saveFile(const std::string &title, const std::string &suggestedName,
+                                     const std::string &filter)
+{
+    return fileAnswer("save file", title, suggestedName + " " + filter);
 }
 
 void ScriptedPopups::closeOpen()

@@ -10,6 +10,7 @@
 //  - dimmed means the operator cannot change the control.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -61,6 +62,18 @@ bool userInterfaceQuitRequested();
 // event loop has been told to quit.
 void requestCommit(int panel, int control);
 
+// Commands of the panel's menu bar, beside the controls of its definition.
+// A command receives the panel and the panel's callback data.
+using Command = void (*)(int panel, void *callbackData);
+// Adds `text` to the menu `menu` of the panel's menu bar, made with the menu's
+// first command; in both, "&" marks the mnemonic. `shortcut` is a key
+// sequence as "Ctrl+O", empty for none. A command is dispatched as a callback
+// is: one at a time, no tick while it runs, operator commits that arrive
+// meanwhile after it, its repaint paced at its end, and not at all once the
+// event loop has been told to quit.
+void addPanelCommand(int panel, const std::string &menu, const std::string &text, const std::string &shortcut,
+                     Command command);
+
 // Values. Numeric controls hold a double or a 32-bit integer; toggles and LEDs
 // hold 0 or 1; text fields, text messages and the text box hold text (UTF-8).
 int32_t getInt(int panel, int control);
@@ -110,6 +123,13 @@ void messagePopup(const std::string &title, const std::string &text);
 // and 0 when the popup was closed any other way.
 int confirmPopup(const std::string &title, const std::string &text);
 
+// The operator chooses a file, through the popup seam: an existing one to
+// open, or one to save to (`suggestedName` offered). `filter` in the form
+// "CSV files (*.csv);;All files (*)". Returns its path; empty when the
+// operator chose none, and at once while popups are unattended.
+std::string chooseFileToOpen(const std::string &title, const std::string &filter);
+std::string chooseFileToSave(const std::string &title, const std::string &suggestedName, const std::string &filter);
+
 // For when nobody may be at the panel (the program was told to end from
 // outside): every popup open now is closed as if the operator had closed it,
 // and so is every menu and modal dialog the operator opened (a context menu,
@@ -119,6 +139,13 @@ int confirmPopup(const std::string &title, const std::string &text);
 // waiting popups. `closeOpen` false leaves what is open as it is: where the
 // display has gone, closing it would only talk to a display that is not there.
 void setPopupsUnattended(bool unattended, bool closeOpen = true);
+
+// Files the operator chose. Reading takes a regular file of at most
+// `maxBytes` whole, never waiting on a FIFO or a device; writing replaces the
+// file whole or leaves it as it was. Both return false with `why` (a reason
+// in words) on failure.
+bool readChosenFile(const std::string &path, std::size_t maxBytes, std::string &content, std::string &why);
+bool writeChosenFile(const std::string &path, const std::string &content, std::string &why);
 
 // Panel state file: every control value, keyed by constant name, under `slot`.
 // Return 0 on success, negative on failure; neither reports anything.

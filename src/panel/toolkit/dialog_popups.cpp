@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFocusEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -136,11 +139,51 @@ int DialogPopups::confirm(const std::string &title, const std::string &text)
     return answer == 1 || answer == 2 ? answer : 0;
 }
 
+std::string DialogPopups::openFile(const std::string &title, const std::string &filter)
+{
+    return chooseFile(title, {}, filter, false);
+}
+
+std::string DialogPopups::saveFile(const std::string &title, const std::string &suggestedName, const std::string &filter)
+{
+    return chooseFile(title, suggestedName, filter, true);
+}
+
+std::string DialogPopups::chooseFile(const std::string &title, const std::string &suggestedName,
+                                     const std::string &filter, bool save)
+{
+    if (directory_.isEmpty())
+        directory_ = QDir::currentPath();
+    QFileDialog dialog(Toolkit::instance().popupParent(), qt(title), directory_, qt(filter));
+    // Qt's own dialog: one of the desktop's may live in another process,
+    // which closeOpen() could not close for certain.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QFileInfo(qt(suggestedName)).suffix());
+        dialog.selectFile(qt(suggestedName));
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    const OpenDialog waiting(open_, &dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString chosen = dialog.selectedFiles().constFirst();
+    directory_ = QFileInfo(chosen).absolutePath();
+    return chosen.toStdString();
+}
+
 void DialogPopups::closeOpen()
 {
-    // Rejected is 0: a confirmation closed this way is cancelled.
-    for (auto it = open_.rbegin(); it != open_.rend(); ++it)
+    // Rejected is 0: a confirmation closed this way is cancelled, a file
+    // dialog chooses no file. A question a dialog asks in turn (replace the
+    // file?) goes first, so that nothing waits on it.
+    for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
+        for (QDialog *asked : (*it)->findChildren<QDialog *>())
+            if (asked->isVisible())
+                asked->reject();
         (*it)->reject();
+    }
 }
 
 } // namespace panel

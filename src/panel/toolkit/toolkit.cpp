@@ -44,7 +44,8 @@ int Toolkit::load(const std::string &path, const std::string &panelName, const u
     }
     const int handle = nextHandle_++;
     PanelWindow::Dispatch dispatch{[this, handle](int id) { operatorCommit(handle, id); },
-                                   [this, handle](int id) { deliverTimerTick(handle, id); }};
+                                   [this, handle](int id) { deliverTimerTick(handle, id); },
+                                   [this, handle](int index) { operatorCommand(handle, index); }};
     panels_[handle] = std::make_unique<PanelWindow>(std::move(*def), std::move(resolved), callbackData, std::move(dispatch));
     return handle;
 }
@@ -54,7 +55,7 @@ void Toolkit::discard(int handle)
     if (lastDisplayed_ == handle)
         lastDisplayed_ = 0;
     pendingCommits_.erase(std::remove_if(pendingCommits_.begin(), pendingCommits_.end(),
-                                         [handle](const auto &p) { return p.first == handle; }),
+                                         [handle](const Commit &c) { return c.handle == handle; }),
                           pendingCommits_.end());
     panels_.erase(handle);
 }
@@ -81,10 +82,21 @@ void Toolkit::operatorCommit(int handle, int id)
     if (quitRequested_)
         return;
     if (depth_ > 0) {
-        pendingCommits_.emplace_back(handle, id);
+        pendingCommits_.push_back({handle, id});
         return;
     }
-    dispatchCommit(handle, id);
+    dispatchCommit({handle, id});
+}
+
+void Toolkit::operatorCommand(int handle, int index)
+{
+    if (quitRequested_)
+        return;
+    if (depth_ > 0) {
+        pendingCommits_.push_back({handle, index, true});
+        return;
+    }
+    dispatchCommit({handle, index, true});
 }
 
 void Toolkit::requestCommit(int handle, int id)
@@ -92,19 +104,26 @@ void Toolkit::requestCommit(int handle, int id)
     if (quitRequested_)
         return;
     if (depth_ == 0 && loopActive_) {
-        dispatchCommit(handle, id);
+        dispatchCommit({handle, id});
         return;
     }
-    pendingCommits_.emplace_front(handle, id);
+    pendingCommits_.push_front({handle, id});
 }
 
-void Toolkit::dispatchCommit(int handle, int id)
+void Toolkit::dispatchCommit(const Commit &commit)
 {
-    const PanelWindow *window = panel(handle);
-    const Control *c = window ? window->control(id) : nullptr;
+    PanelWindow *window = panel(commit.handle);
+    if (!window)
+        return;
+    if (commit.command) {
+        if (const ui::Command command = window->commandOf(commit.id))
+            runAsCallback(*window, [&] { command(commit.handle, window->callbackData()); });
+        return;
+    }
+    const Control *c = window->control(commit.id);
     if (!c || c->isDimmed())
         return;
-    invoke(handle, id, ui::kCommit);
+    invoke(commit.handle, commit.id, ui::kCommit);
 }
 
 void Toolkit::deliverTimerTick(int handle, int id)
@@ -120,8 +139,12 @@ void Toolkit::invoke(int handle, int id, int event)
 {
     PanelWindow *window = panel(handle);
     const ui::Callback callback = window ? window->callbackOf(id) : nullptr;
-    if (!callback)
-        return;
+    if (callback)
+        runAsCallback(*window, [&] { callback(handle, id, event, window->callbackData(), 0, 0); });
+}
+
+void Toolkit::runAsCallback(PanelWindow &window, const std::function<void()> &call)
+{
     // A tick that falls due while the callback runs must be dropped: Qt would
     // deliver it late, right after the callback. Restarting the timer then
     // keeps the rhythm without that late tick.
@@ -132,21 +155,21 @@ void Toolkit::invoke(int handle, int id, int event)
     std::vector<Due> due;
     QElapsedTimer clock;
     if (depth_ == 0) {
-        for (TimerControl *timer : window->timers())
+        for (TimerControl *timer : window.timers())
             if (timer->isEnabled())
                 due.push_back({timer, timer->remainingMs()});
         clock.start();
-        window->pacer().callbackStarted();
+        window.pacer().callbackStarted();
     }
     ++depth_;
-    callback(handle, id, event, window->callbackData(), 0, 0);
+    call();
     --depth_;
     flushPendingText();
     for (const Due &d : due)
         if (d.timer->isEnabled() && clock.elapsed() >= d.remainingMs)
             d.timer->restart();
     if (depth_ == 0) {
-        window->pacer().callbackEnded();
+        window.pacer().callbackEnded();
         runPendingCommits();
     }
 }
@@ -154,9 +177,9 @@ void Toolkit::invoke(int handle, int id, int event)
 void Toolkit::runPendingCommits()
 {
     while (depth_ == 0 && !quitRequested_ && !pendingCommits_.empty()) {
-        const auto [handle, id] = pendingCommits_.front();
+        const Commit next = pendingCommits_.front();
         pendingCommits_.pop_front();
-        dispatchCommit(handle, id);
+        dispatchCommit(next);
     }
 }
 

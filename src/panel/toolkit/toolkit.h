@@ -6,13 +6,15 @@
 // dropped, not queued. An operator commit that arrives while a callback runs
 // (a field losing focus to a popup, the close box) waits until that callback
 // has returned. A dimmed control takes no commit from the operator. Once the
-// loop has been told to quit, no commit is dispatched any more.
+// loop has been told to quit, no commit is dispatched any more. A command of
+// the menu bar is dispatched as a commit is.
 #pragma once
 
 #include "panel/window/panel_window.h"
 #include "panel/api/ui.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <utility>
@@ -37,6 +39,7 @@ public:
 
     // Entry points of the widgets and timers.
     void operatorCommit(int handle, int id);
+    void operatorCommand(int handle, int index);
     // A commit the program asks for itself (ui::requestCommit).
     void requestCommit(int handle, int id);
     void deliverTimerTick(int handle, int id);
@@ -52,8 +55,18 @@ public:
 private:
     friend class ToolkitTestAccess;
     Toolkit() = default;
-    void dispatchCommit(int handle, int id);
+    // A commit of a control, or a command chosen from the menu bar.
+    struct Commit {
+        int handle;
+        int id; // the control, or the command's index
+        bool command = false;
+    };
+
+    void dispatchCommit(const Commit &commit);
     void invoke(int handle, int id, int event);
+    // Runs `call` as the panel's callback: ticks that fall due meanwhile
+    // dropped, the repaint paced, then the commits that waited.
+    void runAsCallback(PanelWindow &window, const std::function<void()> &call);
     void runPendingCommits();
 
     std::map<int, std::unique_ptr<PanelWindow>> panels_;
@@ -64,7 +77,7 @@ private:
     bool loopActive_ = false;
     bool quitRequested_ = false;
     QEventLoop *loop_ = nullptr;
-    std::deque<std::pair<int, int>> pendingCommits_;
+    std::deque<Commit> pendingCommits_;
 };
 
 // Counts a popup (or a dialog of the panel's own) as open while it lives, so

@@ -1,6 +1,7 @@
 // The panel API on Qt widgets.
 #include "panel/api/ui.h"
 
+#include "panel/toolkit/chosen_files.h"
 #include "panel/toolkit/dialog_popups.h"
 #include "panel/log/message_box_view.h"
 #include "panel/definition/compiled_controls.h"
@@ -15,6 +16,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QKeySequence>
 #include <QThread>
 #include <QWindow>
 #include <cstdio>
@@ -141,6 +143,13 @@ int runUserInterface() { return Toolkit::instance().run(); }
 void quitUserInterface() { Toolkit::instance().quit(); }
 bool userInterfaceQuitRequested() { return Toolkit::instance().quitRequested(); }
 void requestCommit(int panel, int control) { Toolkit::instance().requestCommit(panel, control); }
+
+void addPanelCommand(int panel, const std::string &menu, const std::string &text, const std::string &shortcut,
+                     Command command)
+{
+    if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
+        window->addCommand(qt(menu), qt(text), QKeySequence(qt(shortcut), QKeySequence::PortableText), command);
+}
 
 int32_t getInt(int panel, int control)
 {
@@ -316,6 +325,24 @@ int confirmPopup(const std::string &title, const std::string &text)
     return popupPresenter()->confirm(title, text);
 }
 
+std::string chooseFileToOpen(const std::string &title, const std::string &filter)
+{
+    if (unattendedPopups())
+        return {};
+    showBeforePopup();
+    const panel::PopupScope open;
+    return popupPresenter()->openFile(title, filter);
+}
+
+std::string chooseFileToSave(const std::string &title, const std::string &suggestedName, const std::string &filter)
+{
+    if (unattendedPopups())
+        return {};
+    showBeforePopup();
+    const panel::PopupScope open;
+    return popupPresenter()->saveFile(title, suggestedName, filter);
+}
+
 void setPopupsUnattended(bool unattended, bool closeOpen)
 {
     unattendedPopups() = unattended;
@@ -325,6 +352,15 @@ void setPopupsUnattended(bool unattended, bool closeOpen)
     }
 }
 
+bool readChosenFile(const std::string &path, std::size_t maxBytes, std::string &content, std::string &why)
+{
+    return panel::readChosenFile(path, maxBytes, content, why);
+}
+
+bool writeChosenFile(const std::string &path, const std::string &content, std::string &why)
+{
+    return panel::writeChosenFile(path, content, why);
+}
 
 int savePanelState(int panel, const std::string &path, int slot)
 {

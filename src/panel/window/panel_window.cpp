@@ -4,9 +4,12 @@
 #include "panel/window/panel_layout.h"
 #include "panel/controls/timer_control.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QResizeEvent>
 #include <algorithm>
@@ -49,7 +52,7 @@ PanelWindow::PanelWindow(PanelDef def, std::map<int, ui::Callback> callbacks, vo
     pacer_.beforePaint = [this] { layout_->cells()->refresh(); };
     ensurePolished(); // sizes depend on the style
     QRect wanted(def_.left, def_.top, 0, 0);
-    wanted.setSize(layout_->preferredSize(1 << 20));
+    wanted.setSize(preferredSize(1 << 20));
     setGeometry(wanted);
 }
 
@@ -74,6 +77,43 @@ ui::Callback PanelWindow::callbackOf(int id) const
 }
 
 const std::vector<TimerControl *> &PanelWindow::timers() const { return timers_; }
+
+void PanelWindow::addCommand(const QString &menu, const QString &text, const QKeySequence &shortcut,
+                             ui::Command command)
+{
+    if (!menuBar_) {
+        menuBar_ = new QMenuBar(this);
+        menuBar_->setAccessibleName("Menu bar");
+        layout()->setMenuBar(menuBar_);
+    }
+    QMenu *into = nullptr;
+    for (QAction *a : menuBar_->actions())
+        if (a->menu() && a->text() == menu)
+            into = a->menu();
+    if (!into) {
+        into = menuBar_->addMenu(menu);
+        into->setAccessibleName(QString(menu).remove('&'));
+    }
+    const int index = static_cast<int>(commands_.size());
+    commands_.push_back(command);
+    QAction *action = into->addAction(text);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, [this, index] { dispatch_.command(index); });
+}
+
+ui::Command PanelWindow::commandOf(int index) const
+{
+    return index >= 0 && index < static_cast<int>(commands_.size()) ? commands_[static_cast<std::size_t>(index)]
+                                                                     : nullptr;
+}
+
+QSize PanelWindow::preferredSize(int width) const
+{
+    QSize size = layout_->preferredSize(width);
+    if (menuBar_ && !menuBar_->isNativeMenuBar())
+        size.rheight() += menuBar_->sizeHint().height();
+    return size;
+}
 
 int PanelWindow::left() const { return geometry().x(); }
 int PanelWindow::top() const { return geometry().y(); }
@@ -133,7 +173,7 @@ void PanelWindow::fitToScreen()
         const QRect f = frameGeometry(), g = geometry();
         frame = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
     }
-    const QSize preferred = layout_->preferredSize(available.width() - frame.left() - frame.right());
+    const QSize preferred = preferredSize(available.width() - frame.left() - frame.right());
     const QRect target = fitted(geometry(), preferred, available, frame);
     layout_->reflow(target.width()); // its minimum size for that width first
     layout()->activate();

@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+class QKeySequence;
+class QMenuBar;
 class QScreen;
 
 namespace panel {
@@ -25,6 +27,7 @@ public:
     struct Dispatch {
         std::function<void(int control)> commit;
         std::function<void(int control)> tick;
+        std::function<void(int command)> command; // by its index, from 0
     };
 
     PanelWindow(PanelDef def, std::map<int, ui::Callback> callbacks, void *callbackData, Dispatch dispatch);
@@ -35,6 +38,11 @@ public:
     ui::Callback callbackOf(int id) const;
     const std::vector<TimerControl *> &timers() const;
     void *callbackData() const { return callbackData_; }
+
+    // A command of the menu bar, outside the definition: choosing it goes to
+    // the dispatch by its index. The menu bar is made with the first command.
+    void addCommand(const QString &menu, const QString &text, const QKeySequence &shortcut, ui::Command command);
+    ui::Command commandOf(int index) const;
 
     // The panel as shown: the client area's position on the desktop.
     int left() const;
@@ -73,9 +81,13 @@ private:
     int closeControl_ = 0;
     std::unique_ptr<PanelLayout> layout_;
     QString statusText_;
+    QMenuBar *menuBar_ = nullptr;
+    std::vector<ui::Command> commands_;
     FramePacer pacer_{this};
 
     QScreen *openingScreen() const;
+    // The layout's size for `width`, with the menu bar above it.
+    QSize preferredSize(int width) const;
 };
 
 } // namespace panel

@@ -1,0 +1,86 @@
+#include "panel/toolkit/chosen_files.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace panel {
+
+namespace {
+
+std::string sizeInWords(std::size_t bytes)
+{
+    return bytes % 1024 == 0 ? std::to_string(bytes / 1024) + " KiB" : std::to_string(bytes) + " bytes";
+}
+
+} // namespace
+
+bool readChosenFile(const std::string &path, std::size_t maxBytes, std::string &content, std::string &why)
+{
+    // Opened without blocking, so that a FIFO cannot hold the panel; read
+    // with a bound, so that a device or a huge file cannot fill memory.
+    const QByteArray name = QFile::encodeName(QString::fromStdString(path));
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    const std::string tooLarge = "it is larger than " + sizeInWords(maxBytes);
+    struct stat st {};
+    bool read = false;
+    if (::fstat(fd, &st) != 0) {
+        why = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        why = "it is not a regular file";
+    } else if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
+        why = tooLarge;
+    } else {
+        content.assign(maxBytes + 1, '\0');
+        std::size_t total = 0;
+        for (;;) {
+            const ssize_t got = ::read(fd, content.data() + total, content.size() - total);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                why = std::strerror(errno);
+                break;
+            }
+            total += static_cast<std::size_t>(got);
+            if (total > maxBytes) { // grown since
+                why = tooLarge;
+                break;
+            }
+            if (got == 0) {
+                content.resize(total);
+                read = true;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    if (!read)
+        content.clear();
+    return read;
+}
+
+bool writeChosenFile(const std::string &path, const std::string &content, std::string &why)
+{
+    QSaveFile file(QString::fromStdString(path));
+    // Never written in place: where no temporary file can be made beside it,
+    // the save fails and the file stays as it was.
+    file.setDirectWriteFallback(false);
+    const QByteArray bytes = QByteArray::fromStdString(content);
+    // QSaveFile buffers what is written; a failure to write it out at
+    // commit() (a full disk) would go unnoticed without the flush.
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
+        return true;
+    why = file.errorString().toStdString();
+    file.cancelWriting();
+    return false;
+}
+
+} // namespace panel
