@@ -167,10 +167,17 @@ bool MessageBoxView::saveTo(const QString &path)
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     const QByteArray content = exactText().toUtf8();
-    // QSaveFile holds what is written in a buffer, and a failure to write it
-    // out at commit() (a full disk) would go unnoticed: flush it first.
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush() &&
-                         file.commit();
+    // Unbuffered, so that every write reaches the file system here and its
+    // failure is seen, not lost in a flush at commit(). A write that stops
+    // short (the disk filled up half-way) sets no error; the next one, with
+    // nothing written, gives the system's reason.
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    for (qint64 done = 0; written && done < content.size();) {
+        const qint64 n = file.write(content.constData() + done, content.size() - done);
+        written = n > 0;
+        done += n;
+    }
+    written = written && file.commit();
     if (!written) {
         const QString why = file.errorString();
         file.cancelWriting();
