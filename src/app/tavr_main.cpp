@@ -32,15 +32,16 @@ std::filesystem::path programDirectory()
 // the window down widget by widget and the toolkit after it would take
 // longer than the whole quit and protect nothing, so the process ends here.
 // A sanitized build takes everything down, so that the leak check sees it.
-void endAfterQuit(AppState &app)
+int endAfterQuit(AppState &app)
 {
+    const int status = app.stateNotSaved ? kExitStateNotSaved : 0;
 #if defined(__SANITIZE_ADDRESS__)
     ui::discardPanel(app.bsdpanel);
 #else
-    (void)app;
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(status);
 #endif
+    return status;
 }
 
 } // namespace
@@ -85,6 +86,5 @@ int tavr_main(int argc, char **argv)
     displayLoss.armExitFallback();
     ui::runUserInterface();
     displayLoss.disarmExitFallback();
-    endAfterQuit(app);
-    return 0;
+    return endAfterQuit(app);
 }

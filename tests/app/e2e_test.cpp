@@ -3,6 +3,7 @@
 // definition, and given command lines it must refuse; and on a real display
 // server that goes away under it.
 #include "support/scenario.h"
+#include "support/scratch_disk.h"
 #include "support/state_file.h"
 #include "support/trace_lines.h"
 
@@ -248,6 +249,58 @@ TEST(EndToEnd, ASignalEndsTheProgramPromptlyWhileAMenuOrDialogIsOpen)
         EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(tavr.process.exitCode(), 0) << tavr.process.readAllStandardError().toStdString();
         expectCardsOneAndThreeLeftSafe(trace);
+    }
+}
+
+// Ended by a signal, with a working folder that took away the save (deleted
+// while the panel ran; full): the cards are safe all the same, standard
+// error names the file and the reason, the status is 4, and a full disk
+// leaves the old file whole and no temporary file.
+TEST(EndToEnd, ASaveThatFailsAfterASignalIsToldAndEndsWithFour)
+{
+    struct Case {
+        const char *what;
+        bool fullDisk; // else the folder is deleted
+        const char *reason;
+    };
+    const Case cases[] = {{"the working folder deleted", false, "No such file or directory"},
+                          {"a full disk", true, "No space left on device"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        ScratchDisk disk;
+        if (c.fullDisk && !disk.mounted())
+            GTEST_SKIP() << disk.whyNot();
+        const QString work = c.fullDisk ? disk.path() : dir.filePath("work");
+        ASSERT_TRUE(QDir().mkpath(work));
+        const QString scenario = dir.filePath("scenario.json");
+        const QString trace = dir.filePath("trace.jsonl");
+        writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1}).json()));
+        const QByteArray old = ::scenario::stateFile({{"STARTUP_MSG", 1}, {"CURRENT_SINK_CH_3", 7}});
+        writeFile(QDir(work).filePath("Tavrin.state"), old);
+
+        Program tavr(work, {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+        tavr.process.start(programPath(), {});
+        ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+        ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+        if (c.fullDisk)
+            disk.fill();
+        else
+            ASSERT_TRUE(QDir(work).removeRecursively());
+        tavr.process.terminate();
+        ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
+        EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tavr.process.exitCode(), 4);
+        const QString errors = QString::fromLocal8Bit(tavr.process.readAllStandardError());
+        EXPECT_TRUE(errors.contains("Settings not saved")) << errors.toStdString();
+        EXPECT_TRUE(errors.contains("Tavrin.state: " + QString(c.reason))) << errors.toStdString();
+        EXPECT_EQ(count(readTrace(trace), "KORDA_CloseSpecifiedCard"), 1);
+        if (c.fullDisk) {
+            EXPECT_EQ(readFile(disk.filePath("Tavrin.state")), old);
+            EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")),
+                      QStringList{})
+                << "no temporary file left";
+        }
     }
 }
 

@@ -221,16 +221,19 @@ TEST_F(StateFile, AFailedSaveLeavesTheOldFileInPlace)
     struct rlimit small = old;
     small.rlim_cur = 512;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = ui::savePanelState(panel, file().toStdString(), 0);
+    std::string reason;
+    const int result = ui::savePanelState(panel, file().toStdString(), 0, &reason);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_LT(result, 0);
+    EXPECT_EQ(reason, "File too large");
     EXPECT_EQ(read(file()), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Tavrin.state"})
         << "no temporary file left";
 
-    EXPECT_LT(ui::savePanelState(panel, dir.filePath("no/such/dir/Tavrin.state").toStdString(), 0), 0);
+    EXPECT_LT(ui::savePanelState(panel, dir.filePath("no/such/dir/Tavrin.state").toStdString(), 0, &reason), 0);
+    EXPECT_EQ(reason, "No such file or directory");
 }
 
 // Files a careless or hostile user can put in the state file's place: none

@@ -25,7 +25,8 @@ enum StateFileResult : int {
     kStateWriteFailed = -3,
 };
 
-int saveState(const PanelWindow &panel, const QString &path, int slot);
+// A failed save gives the system's reason in `reason` ("No space left on device").
+int saveState(const PanelWindow &panel, const QString &path, int slot, QString *reason = nullptr);
 // Controls the file does not name, or names with a value of the wrong type,
 // keep their values. Numbers are brought within their control's limits and
 // texts cut to their field's length (4096 characters where it has none).
