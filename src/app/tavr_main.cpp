@@ -6,6 +6,8 @@
 #include "app/panel_definition_path.h"
 #include "app/signal_quit.h"
 #include "app/startup.h"
+#include "app/state_file_lock.h"
+#include "app/state_file_name.h"
 #include "panel/api/ui.h"
 #include "state/app_state.h"
 
@@ -79,12 +81,22 @@ int tavr_main(int argc, char **argv)
 
     std::string error;
     const auto uir = findPanelDefinition(programDirectory(), TAVR_DATA_FROM_BIN, &error);
-    if (!uir || startPanel(app, commandLine.text, uir->string(), &error) < 0) {
+    if (!uir) {
+        std::fprintf(stderr, "tavr: %s\n", error.c_str());
+        return -1;
+    }
+    StateFileLock lock(stateFileName(commandLine.text));
+    if (!lock.take()) {
+        reportStateFileHeld(lock);
+        return kExitStateFileHeld;
+    }
+    if (startPanel(app, commandLine.text, uir->string(), &error) < 0) {
         std::fprintf(stderr, "tavr: %s\n", error.c_str());
         return -1;
     }
     displayLoss.armExitFallback();
     ui::runUserInterface();
     displayLoss.disarmExitFallback();
+    lock.release();
     return endAfterQuit(app);
 }

@@ -304,6 +304,66 @@ TEST(EndToEnd, ASaveThatFailsAfterASignalIsToldAndEndsWithFour)
     }
 }
 
+// Two panels on one address in one folder: the second names the first's
+// process and, its popup closed by a signal, ends with 5 having touched no
+// card and no file. The lock of a killed panel is taken over by the next.
+TEST(EndToEnd, ASecondPanelOnTheSameAddressEndsAndTouchesNothing)
+{
+    QTemporaryDir dir;
+    const QString work = dir.filePath("work");
+    ASSERT_TRUE(QDir().mkpath(work));
+    const QString scenario = dir.filePath("scenario.json");
+    writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1}).json()));
+    const QString state = QDir(work).filePath("Tavrin.state");
+    writeFile(state, ::scenario::stateFile({{"STARTUP_MSG", 1}, {"CURRENT_SINK_CH_3", 7}}));
+    const auto environment = [&](const char *trace) {
+        return QStringList{"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + dir.filePath(trace)};
+    };
+    const auto pollsIn = [&](const char *trace) {
+        return waitForTrace(dir.filePath(trace),
+                            [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; });
+    };
+
+    Program first(work, environment("first.jsonl"));
+    first.process.start(programPath(), {});
+    ASSERT_TRUE(first.process.waitForStarted(kTimeoutMs));
+    ASSERT_TRUE(pollsIn("first.jsonl"));
+    const QStringList files = QDir(work).entryList(QDir::Files | QDir::Hidden);
+    const QByteArray saved = readFile(state);
+
+    Program second(work, environment("second.jsonl"));
+    second.process.start(programPath(), {});
+    QByteArray errors;
+    QElapsedTimer clock;
+    clock.start();
+    while (!errors.contains("Another panel") && clock.elapsed() < kTimeoutMs) {
+        second.process.waitForReadyRead(100);
+        errors += second.process.readAllStandardError();
+    }
+    EXPECT_TRUE(errors.contains("process " + QByteArray::number(first.process.processId()) + " (tavr)"))
+        << errors.toStdString();
+    second.process.terminate(); // nobody answers its popup
+    ASSERT_TRUE(second.process.waitForFinished(kTimeoutMs));
+    EXPECT_EQ(second.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.process.exitCode(), 5);
+    EXPECT_FALSE(QFile::exists(dir.filePath("second.jsonl"))) << "no driver call";
+    EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Hidden), files);
+    EXPECT_EQ(readFile(state), saved);
+
+    ::kill(static_cast<pid_t>(first.process.processId()), SIGKILL);
+    ASSERT_TRUE(first.process.waitForFinished(kTimeoutMs));
+    Program third(work, environment("third.jsonl"));
+    third.process.start(programPath(), {});
+    ASSERT_TRUE(third.process.waitForStarted(kTimeoutMs));
+    ASSERT_TRUE(pollsIn("third.jsonl"));
+    third.process.terminate();
+    ASSERT_TRUE(third.process.waitForFinished(kTimeoutMs));
+    EXPECT_EQ(third.process.exitCode(), 0) << third.process.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Hidden), QStringList{"Tavrin.state"})
+        << "the lock goes with its panel";
+    EXPECT_EQ(savedValues(readFile(state)).value("CURRENT_SINK_CH_3").toInt(), 7);
+}
+
 // Ctrl+C in a terminal also ends the reader of a pipe the panel's standard
 // error goes to; the error reports of quit then meet a closed pipe, which must
 // not end the process before the cards are safe.
