@@ -1,5 +1,6 @@
 #include "panel/state_file/panel_state_file.h"
 
+#include "panel/state_file/recalled_text.h"
 #include "panel/window/panel_window.h"
 
 #include <QDir>
@@ -165,7 +166,7 @@ QVariant fromJson(const Control &c, const QJsonValue &stored)
     default: {
         if (!stored.isString())
             return {};
-        QString text = stored.toString();
+        QString text = recalledText(stored.toString());
         const int limit = def.maxLength > 0 ? def.maxLength : kMaxRecalledText;
         if (text.size() > limit)
             text.truncate(limit);

@@ -29,7 +29,8 @@ enum StateFileResult : int {
 int saveState(const PanelWindow &panel, const QString &path, int slot, QString *reason = nullptr);
 // Controls the file does not name, or names with a value of the wrong type,
 // keep their values. Numbers are brought within their control's limits and
-// texts cut to their field's length (4096 characters where it has none).
+// texts cut to their field's length (4096 characters where it has none); a
+// character that could forge a log line (recalled_text.h) shows as U+FFFD.
 // Indicators (lamps, the message box, display-only text fields) and fixed
 // texts are never recalled: they show what this run finds.
 int recallState(PanelWindow &panel, const QString &path, int slot);
