@@ -335,3 +335,40 @@ TEST_F(StateFile, ASaveReplacesALinkAndNeverWritesThroughIt)
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Tavrin.state"});
 }
+
+// A save killed half-way leaves its hidden temporary file; the next save
+// removes it, and nothing that merely looks like one.
+TEST_F(StateFile, ASaveRemovesTheTemporaryFilesOfKilledSavesAndNothingElse)
+{
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath("target");
+    write(target, "kept");
+    struct Entry {
+        const char *name;
+        std::function<void(const QString &path)> make;
+        bool removed;
+    };
+    const auto regular = [this](const QString &path) { write(path, "{\"format\": \"tavr-panel-state\"}"); };
+    const Entry entries[] = {
+        {".Tavrin.state.aB3xY9", regular, true},
+        {".Tavrin.state.000000", regular, true},
+        {".Tavrin.state.aB3xY", regular, false},
+        {".Tavrin.state.aB3xY90", regular, false},
+        {".Tavrin.state.aB3-Y9", regular, false},
+        {"Tavrin.state.aB3xY9", regular, false},
+        {".Tavrin.stateXaB3xY9", regular, false},
+        {".Tavrin_10.0.0.5.state.aB3xY9", regular, false},
+        {".Tavrin.state.lnk1Y9", [&](const QString &path) { ASSERT_TRUE(QFile::link(target, path)); }, false},
+        {".Tavrin.state.dir1Y9", [](const QString &path) { ASSERT_TRUE(QDir().mkdir(path)); }, false},
+        {".Tavrin.state.fifoY9",
+         [](const QString &path) { ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); }, false},
+    };
+    for (const Entry &e : entries)
+        e.make(file(e.name));
+    ASSERT_EQ(ui::savePanelState(panel, file().toStdString(), 0), 0);
+    for (const Entry &e : entries) {
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(QFileInfo(file(e.name)).exists() || QFileInfo(file(e.name)).isSymLink(), !e.removed);
+    }
+    EXPECT_EQ(read(target), "kept");
+}

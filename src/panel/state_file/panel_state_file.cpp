@@ -1,5 +1,6 @@
 #include "panel/state_file/panel_state_file.h"
 
+#include "panel/state_file/leftover_files.h"
 #include "panel/state_file/recalled_text.h"
 #include "panel/window/panel_window.h"
 
@@ -187,6 +188,7 @@ int saveState(const PanelWindow &panel, const QString &path, int slot, QString *
     bySlot.insert(QString::number(slot), values);
     const QJsonObject root{{"format", kFormat}, {"version", kVersion}, {"panel", panel.def().name}, {"slots", bySlot}};
 
+    removeLeftoverTemporaries(path);
     const int error = replaceFile(path, QJsonDocument(root).toJson(QJsonDocument::Indented));
     if (error == 0)
         return kStateOk;

@@ -5,7 +5,8 @@
 //    "slots": {"0": {"VOLTAGE_CH_1": 1.05, "strCh_1": "1", ...}}}
 //
 // Saving replaces the file atomically: a crash or a full disk leaves the old
-// file in place. A symbolic link in the file's place is replaced by the new
+// file in place; the temporary file of a save that was killed goes at the
+// next save. A symbolic link in the file's place is replaced by the new
 // file; the file it pointed to is left as it was. A recall takes a file of
 // another layout, panel or version, anything that is not a regular file
 // (after following links) and anything above 1 MiB for no file at all.
