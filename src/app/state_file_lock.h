@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QLockFile>
+#include <QString>
 #include <string>
 
 class StateFileLock {
@@ -12,19 +13,27 @@ public:
     explicit StateFileLock(const std::string &stateFile);
 
     // Takes the lock; one left by a process that has ended (a crash, kill -9)
-    // is taken over. False when another panel holds it. Where no lock file can
-    // be made (a read-only or full folder) the panel runs without one, after a
-    // line on standard error: its save at quit will fail and be told then.
+    // is taken over, and so is one that has named no process for some seconds
+    // (cut short as it was made). False when another panel holds it. Where no
+    // lock file can be made (a read-only or full folder) the panel runs
+    // without one, after a line on standard error: its save at quit will fail
+    // and be told then.
     bool take();
     // Who holds the lock: "process 1234 (tavr) on this computer".
     std::string holder() const;
+    // False for a lock of another computer (a shared folder) or one that
+    // names no process: those are not taken over when their process ends.
+    bool heldOnThisComputer() const;
     // Before the process ends without running destructors.
     void release();
 
     const std::string &stateFile() const { return stateFile_; }
 
 private:
+    bool holderKnown() const;
+
     std::string stateFile_;
+    QString lockFile_;
     QLockFile lock_;
 };
 
