@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
@@ -164,27 +163,13 @@ void MessageBoxView::showEnd()
 bool MessageBoxView::saveTo(const QString &path)
 {
     flushPendingText(); // every line written so far, also those still gathered
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    const QByteArray content = exactText().toUtf8();
-    // Unbuffered, so that every write reaches the file system here and its
-    // failure is seen, not lost in a flush at commit(). A write that stops
-    // short (the disk filled up half-way) sets no error; the next one, with
-    // nothing written, gives the system's reason.
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    for (qint64 done = 0; written && done < content.size();) {
-        const qint64 n = file.write(content.constData() + done, content.size() - done);
-        written = n > 0;
-        done += n;
-    }
-    written = written && file.commit();
-    if (!written) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        const QString text = QString("The message box was not saved to %1:\n%2\n").arg(QDir::toNativeSeparators(path), why);
-        ui::messagePopup(kSaveAs, text.toStdString());
-    }
-    return written;
+    std::string why;
+    if (ui::writeChosenFile(path.toStdString(), exactText().toStdString(), why))
+        return true;
+    const QString text = QString("The message box was not saved to %1:\n%2\n")
+                             .arg(QDir::toNativeSeparators(path), QString::fromStdString(why));
+    ui::messagePopup(kSaveAs, text.toStdString());
+    return false;
 }
 
 QMenu *MessageBoxView::createContextMenu()
