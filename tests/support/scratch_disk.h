@@ -1,5 +1,5 @@
-// A small tmpfs of its own, for what a real file system does: fill it up,
-// make it read-only. Mounting needs root (as in CI); elsewhere a test skips:
+// A small tmpfs of its own, to fill up as a real disk fills. Mounting needs
+// root (as in CI); elsewhere a test skips:
 //   ScratchDisk disk;
 //   if (!disk.mounted()) GTEST_SKIP() << disk.whyNot();
 #pragma once
@@ -56,13 +56,6 @@ public:
         }
         file.resize(std::max<qint64>(0, file.size() - room));
     }
-    // From now on nothing can be written there, by root neither.
-    bool makeReadOnly() const
-    {
-        return ::mount(nullptr, QFile::encodeName(place_.path()).constData(), nullptr, MS_REMOUNT | MS_RDONLY,
-                       nullptr) == 0;
-    }
-
 private:
     QTemporaryDir place_;
     bool mounted_ = false;
