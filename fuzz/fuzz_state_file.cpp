@@ -1,8 +1,9 @@
 // Fuzz target: the panel state file's recall into the program's own panel.
 // Any content is recalled or ignored; every value recalled lies within its
-// control's limits.
+// control's limits, and no text field holds a character that forges log lines.
 #include "panel/api/control_ids.h"
 #include "panel/state_file/panel_state_file.h"
+#include "panel/state_file/recalled_text.h"
 #include "panel/window/panel_window.h"
 #include "panel/toolkit/toolkit.h"
 #include "panel/api/ui.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -49,6 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const panel::ControlDef &def = *window->def().find(id);
         const double v = window->control(id)->value().toDouble();
         if (!(v >= def.minimum && v <= def.maximum))
+            std::abort();
+    }
+    for (const panel::ControlDef &def : window->def().controls) {
+        if (def.kind != panel::Kind::Text)
+            continue;
+        const QString text = window->control(def.id)->value().toString();
+        if (std::any_of(text.begin(), text.end(), panel::forgesLogText))
             std::abort();
     }
     return 0;

@@ -71,7 +71,7 @@ bool announcesDisplayLoss(const std::string &message)
     if (end.stateSaved)
         line += "; panel state saved to " + stateFileText(*guarded);
     else if (!guarded->TavrinStateFile.empty())
-        line += "; the panel state could not be saved to " + stateFileText(*guarded);
+        line += "; the panel state could not be saved to " + stateFileText(*guarded) + " (" + end.saveError + ")";
     line += "; ending with status " + std::to_string(kDisplayLostStatus) + "\n";
     std::fputs(line.c_str(), stderr);
     std::fflush(nullptr);

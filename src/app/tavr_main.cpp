@@ -6,6 +6,8 @@
 #include "app/panel_definition_path.h"
 #include "app/signal_quit.h"
 #include "app/startup.h"
+#include "app/state_file_lock.h"
+#include "app/state_file_name.h"
 #include "panel/api/ui.h"
 #include "state/app_state.h"
 
@@ -32,15 +34,16 @@ std::filesystem::path programDirectory()
 // the window down widget by widget and the toolkit after it would take
 // longer than the whole quit and protect nothing, so the process ends here.
 // A sanitized build takes everything down, so that the leak check sees it.
-void endAfterQuit(AppState &app)
+int endAfterQuit(AppState &app)
 {
+    const int status = app.stateNotSaved ? kExitStateNotSaved : 0;
 #if defined(__SANITIZE_ADDRESS__)
     ui::discardPanel(app.bsdpanel);
 #else
-    (void)app;
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(status);
 #endif
+    return status;
 }
 
 } // namespace
@@ -78,13 +81,22 @@ int tavr_main(int argc, char **argv)
 
     std::string error;
     const auto uir = findPanelDefinition(programDirectory(), TAVR_DATA_FROM_BIN, &error);
-    if (!uir || startPanel(app, commandLine.text, uir->string(), &error) < 0) {
+    if (!uir) {
+        std::fprintf(stderr, "tavr: %s\n", error.c_str());
+        return -1;
+    }
+    StateFileLock lock(stateFileName(commandLine.text));
+    if (!lock.take()) {
+        reportStateFileHeld(lock);
+        return kExitStateFileHeld;
+    }
+    if (startPanel(app, commandLine.text, uir->string(), &error) < 0) {
         std::fprintf(stderr, "tavr: %s\n", error.c_str());
         return -1;
     }
     displayLoss.armExitFallback();
     ui::runUserInterface();
     displayLoss.disarmExitFallback();
-    endAfterQuit(app);
-    return 0;
+    lock.release();
+    return endAfterQuit(app);
 }

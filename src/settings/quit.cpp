@@ -12,6 +12,7 @@
 #include "state/app_state.h"
 
 #include <cstdio>
+#include <filesystem>
 
 using channel_map::Role;
 
@@ -49,6 +50,29 @@ void switchOffChannel(AppState &app, int panel, int n, void *callbackData, int e
         ensureOutputOff(app, n);
 }
 
+// The name as the operator finds the file: with its folder, where that is known.
+std::string shownPath(const std::string &name)
+{
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(name, error);
+    return error ? name : path.string();
+}
+
+// An operator who started the panel from the desktop sees no standard error:
+// without a word they would find old or default settings at the next start.
+// The cards are safe and closed by now, so the popup holds up nothing that
+// matters. After a signal nobody is at the panel: the popup only prints.
+void reportStateNotSaved(AppState &app, const std::string &reason)
+{
+    app.stateNotSaved = true;
+    const std::string text = "The settings of this run were not saved to " + shownPath(app.TavrinStateFile) + ": "
+                             + reason + ".\nA file that was there is unchanged; the next start recalls it, or the "
+                               "panel's defaults where there is none.\n";
+    if (!app.unattendedQuit)
+        std::fprintf(stderr, "tavr: %s", text.c_str());
+    ui::messagePopup("Settings not saved", text);
+}
+
 } // namespace
 
 int quit(int panel, int, int event, void *callbackData, int eventData1, int eventData2)
@@ -74,10 +98,9 @@ int quit(int panel, int, int event, void *callbackData, int eventData1, int even
     }
     prepareForSaving(app, panel);
     ui::processDrawEvents(panel);
-    // A failed save ends the program all the same; the operator learns of it
-    // on standard error rather than finding old settings at the next start.
-    if (ui::savePanelState(panel, app.TavrinStateFile, 0) != 0)
-        std::fprintf(stderr, "tavr: the panel state could not be saved to %s\n", app.TavrinStateFile.c_str());
+    // A failed save ends the program all the same, once the operator is told.
+    if (std::string reason; ui::savePanelState(panel, app.TavrinStateFile, 0, &reason) != 0)
+        reportStateNotSaved(app, reason);
     ui::appendMessage(panel, "done\n");
     ui::quitUserInterface();
     return 0;

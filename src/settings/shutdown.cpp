@@ -66,7 +66,7 @@ EndWithoutDisplay finishWithoutDisplay(AppState &app)
     // operator's to keep, and a save would only overwrite the file.
     if (panel > 0 && !app.TavrinStateFile.empty()) {
         prepareForSaving(app, panel);
-        end.stateSaved = ui::savePanelState(panel, app.TavrinStateFile, 0) == 0;
+        end.stateSaved = ui::savePanelState(panel, app.TavrinStateFile, 0, &end.saveError) == 0;
     }
     return end;
 }

@@ -3,6 +3,8 @@
 
 #include "state/app_state.h"
 
+#include <string>
+
 // What the state file must not keep (lamps, identities, the interlock-message
 // switch, the message box) cleared, and where the window stands written into
 // LEFT and TOP. Paints nothing.
@@ -12,6 +14,7 @@ struct EndWithoutDisplay {
     int cards = 0;            // found positions: each has sink 0, its outputs off and is closed
     bool chassisLost = false; // the chassis connection is gone: no driver call could be made
     bool stateSaved = false;
+    std::string saveError; // why the state was not saved ("No space left on device")
 };
 
 // Quit's work when the panel can no longer be shown, its display being gone:

@@ -73,6 +73,8 @@ struct AppState {
     SafeStep quitStep;
     // A quit asked for by a signal: nobody may be at the panel to close popups.
     bool unattendedQuit = false;
+    // The quit could not save the state file; the process ends with a failure status.
+    bool stateNotSaved = false;
 
     // By channel 1..42; [0] unused.
     std::array<ReadBack, kChannels + 1> readBack{};

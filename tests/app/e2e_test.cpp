@@ -3,6 +3,7 @@
 // definition, and given command lines it must refuse; and on a real display
 // server that goes away under it.
 #include "support/scenario.h"
+#include "support/scratch_disk.h"
 #include "support/state_file.h"
 #include "support/trace_lines.h"
 
@@ -249,6 +250,118 @@ TEST(EndToEnd, ASignalEndsTheProgramPromptlyWhileAMenuOrDialogIsOpen)
         EXPECT_EQ(tavr.process.exitCode(), 0) << tavr.process.readAllStandardError().toStdString();
         expectCardsOneAndThreeLeftSafe(trace);
     }
+}
+
+// Ended by a signal, with a working folder that took away the save (deleted
+// while the panel ran; full): the cards are safe all the same, standard
+// error names the file and the reason, the status is 4, and a full disk
+// leaves the old file whole and no temporary file.
+TEST(EndToEnd, ASaveThatFailsAfterASignalIsToldAndEndsWithFour)
+{
+    struct Case {
+        const char *what;
+        bool fullDisk; // else the folder is deleted
+        const char *reason;
+    };
+    const Case cases[] = {{"the working folder deleted", false, "No such file or directory"},
+                          {"a full disk", true, "No space left on device"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        ScratchDisk disk;
+        if (c.fullDisk && !disk.mounted())
+            GTEST_SKIP() << disk.whyNot();
+        const QString work = c.fullDisk ? disk.path() : dir.filePath("work");
+        ASSERT_TRUE(QDir().mkpath(work));
+        const QString scenario = dir.filePath("scenario.json");
+        const QString trace = dir.filePath("trace.jsonl");
+        writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1}).json()));
+        const QByteArray old = ::scenario::stateFile({{"STARTUP_MSG", 1}, {"CURRENT_SINK_CH_3", 7}});
+        writeFile(QDir(work).filePath("Tavrin.state"), old);
+
+        Program tavr(work, {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+        tavr.process.start(programPath(), {});
+        ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+        ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+        if (c.fullDisk)
+            disk.fill();
+        else
+            ASSERT_TRUE(QDir(work).removeRecursively());
+        tavr.process.terminate();
+        ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
+        EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tavr.process.exitCode(), 4);
+        const QString errors = QString::fromLocal8Bit(tavr.process.readAllStandardError());
+        EXPECT_TRUE(errors.contains("Settings not saved")) << errors.toStdString();
+        EXPECT_TRUE(errors.contains("Tavrin.state: " + QString(c.reason))) << errors.toStdString();
+        EXPECT_EQ(count(readTrace(trace), "KORDA_CloseSpecifiedCard"), 1);
+        if (c.fullDisk) {
+            EXPECT_EQ(readFile(disk.filePath("Tavrin.state")), old);
+            EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")),
+                      QStringList{})
+                << "no temporary file left";
+        }
+    }
+}
+
+// Two panels on one address in one folder: the second names the first's
+// process and, its popup closed by a signal, ends with 5 having touched no
+// card and no file. The lock of a killed panel is taken over by the next.
+TEST(EndToEnd, ASecondPanelOnTheSameAddressEndsAndTouchesNothing)
+{
+    QTemporaryDir dir;
+    const QString work = dir.filePath("work");
+    ASSERT_TRUE(QDir().mkpath(work));
+    const QString scenario = dir.filePath("scenario.json");
+    writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1}).json()));
+    const QString state = QDir(work).filePath("Tavrin.state");
+    writeFile(state, ::scenario::stateFile({{"STARTUP_MSG", 1}, {"CURRENT_SINK_CH_3", 7}}));
+    const auto environment = [&](const char *trace) {
+        return QStringList{"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + dir.filePath(trace)};
+    };
+    const auto pollsIn = [&](const char *trace) {
+        return waitForTrace(dir.filePath(trace),
+                            [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; });
+    };
+
+    Program first(work, environment("first.jsonl"));
+    first.process.start(programPath(), {});
+    ASSERT_TRUE(first.process.waitForStarted(kTimeoutMs));
+    ASSERT_TRUE(pollsIn("first.jsonl"));
+    const QStringList files = QDir(work).entryList(QDir::Files | QDir::Hidden);
+    const QByteArray saved = readFile(state);
+
+    Program second(work, environment("second.jsonl"));
+    second.process.start(programPath(), {});
+    QByteArray errors;
+    QElapsedTimer clock;
+    clock.start();
+    while (!errors.contains("Another panel") && clock.elapsed() < kTimeoutMs) {
+        second.process.waitForReadyRead(100);
+        errors += second.process.readAllStandardError();
+    }
+    EXPECT_TRUE(errors.contains("process " + QByteArray::number(first.process.processId()) + " (tavr)"))
+        << errors.toStdString();
+    second.process.terminate(); // nobody answers its popup
+    ASSERT_TRUE(second.process.waitForFinished(kTimeoutMs));
+    EXPECT_EQ(second.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.process.exitCode(), 5);
+    EXPECT_FALSE(QFile::exists(dir.filePath("second.jsonl"))) << "no driver call";
+    EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Hidden), files);
+    EXPECT_EQ(readFile(state), saved);
+
+    ::kill(static_cast<pid_t>(first.process.processId()), SIGKILL);
+    ASSERT_TRUE(first.process.waitForFinished(kTimeoutMs));
+    Program third(work, environment("third.jsonl"));
+    third.process.start(programPath(), {});
+    ASSERT_TRUE(third.process.waitForStarted(kTimeoutMs));
+    ASSERT_TRUE(pollsIn("third.jsonl"));
+    third.process.terminate();
+    ASSERT_TRUE(third.process.waitForFinished(kTimeoutMs));
+    EXPECT_EQ(third.process.exitCode(), 0) << third.process.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(work).entryList(QDir::Files | QDir::Hidden), QStringList{"Tavrin.state"})
+        << "the lock goes with its panel";
+    EXPECT_EQ(savedValues(readFile(state)).value("CURRENT_SINK_CH_3").toInt(), 7);
 }
 
 // Ctrl+C in a terminal also ends the reader of a pipe the panel's standard

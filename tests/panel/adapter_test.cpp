@@ -8,6 +8,7 @@
 #include "support/toolkit_test_access.h"
 #include "support/operator_actions.h"
 #include "support/paints.h"
+#include "support/scratch_disk.h"
 
 #include <QAbstractSpinBox>
 #include <QDir>
@@ -590,6 +591,29 @@ TEST_F(Adapter, TheMessageBoxSavesItsTextAndReportsAFailedWrite)
     }
     EXPECT_TRUE(QDir(dir.path() + "/a directory").isEmpty());
     EXPECT_TRUE(events.empty());
+}
+
+// On a disk that fills up (full, or with room for a part of the text), Save
+// As leaves nothing under the chosen name and no temporary file beside it,
+// and the popup names the system's reason.
+TEST_F(Adapter, ASaveAsOntoAFullDiskLeavesNoFileAndNamesTheReason)
+{
+    auto *box = qobject_cast<panel::MessageBoxView *>(input(ctrl::MSGBOX));
+    ASSERT_NE(box, nullptr);
+    for (const auto &[textBytes, room] : {std::pair<std::size_t, qint64>{30, 0}, {40000, 8192}}) {
+        SCOPED_TRACE(room);
+        ScratchDisk disk;
+        if (!disk.mounted())
+            GTEST_SKIP() << disk.whyNot();
+        disk.fill(room);
+        ui::resetTextBox(panel, ctrl::MSGBOX, std::string(textBytes, 'x'));
+        popups.shown.clear();
+        EXPECT_FALSE(box->saveTo(disk.filePath("messages.txt")));
+        ASSERT_EQ(popups.shown.size(), 1u);
+        EXPECT_NE(popups.shown[0].text.find("No space left on device"), std::string::npos) << popups.shown[0].text;
+        EXPECT_EQ(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{"filler"});
+    }
 }
 
 // The 294 V confirmation opens with the focus on "yes", shown as keyboard

@@ -221,16 +221,19 @@ TEST_F(StateFile, AFailedSaveLeavesTheOldFileInPlace)
     struct rlimit small = old;
     small.rlim_cur = 512;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = ui::savePanelState(panel, file().toStdString(), 0);
+    std::string reason;
+    const int result = ui::savePanelState(panel, file().toStdString(), 0, &reason);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_LT(result, 0);
+    EXPECT_EQ(reason, "File too large");
     EXPECT_EQ(read(file()), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Tavrin.state"})
         << "no temporary file left";
 
-    EXPECT_LT(ui::savePanelState(panel, dir.filePath("no/such/dir/Tavrin.state").toStdString(), 0), 0);
+    EXPECT_LT(ui::savePanelState(panel, dir.filePath("no/such/dir/Tavrin.state").toStdString(), 0, &reason), 0);
+    EXPECT_EQ(reason, "No such file or directory");
 }
 
 // Files a careless or hostile user can put in the state file's place: none
@@ -331,4 +334,37 @@ TEST_F(StateFile, ASaveReplacesALinkAndNeverWritesThroughIt)
         EXPECT_EQ(ui::getDouble(panel, ctrl::VOLTAGE_CH_1), 4.5);
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Tavrin.state"});
+}
+
+// A save killed half-way leaves its hidden temporary file; the next save
+// removes it, and nothing that merely looks like one.
+TEST_F(StateFile, ASaveRemovesTheTemporaryFilesOfKilledSavesAndNothingElse)
+{
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath("target");
+    write(target, "kept");
+    struct Entry {
+        const char *name;
+        std::function<void(const QString &path)> make;
+        bool removed;
+    };
+    const auto regular = [this](const QString &path) { write(path, "{\"format\": \"tavr-panel-state\"}"); };
+    const Entry entries[] = {
+        {".Tavrin.state.aB3xY9", regular, true},
+        {".Tavrin.state.aB3xY", regular, false},
+        {".Tavrin.state.aB3xY90", regular, false},
+        {".Tavrin.state.aB3-Y9", regular, false},
+        {"Tavrin.state.aB3xY9", regular, false},
+        {".Tavrin_10.0.0.5.state.aB3xY9", regular, false},
+        {".Tavrin.state.lnk1Y9", [&](const QString &path) { ASSERT_TRUE(QFile::link(target, path)); }, false},
+        {".Tavrin.state.dir1Y9", [](const QString &path) { ASSERT_TRUE(QDir().mkdir(path)); }, false},
+    };
+    for (const Entry &e : entries)
+        e.make(file(e.name));
+    ASSERT_EQ(ui::savePanelState(panel, file().toStdString(), 0), 0);
+    for (const Entry &e : entries) {
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(QFileInfo(file(e.name)).exists() || QFileInfo(file(e.name)).isSymLink(), !e.removed);
+    }
+    EXPECT_EQ(read(target), "kept");
 }

@@ -200,16 +200,25 @@ TEST(Quit, TheCloseBoxQuitsOnceAndNothingReachesTheCardsAfterwards)
     EXPECT_EQ(h.messageBox(), "done\n");
 }
 
-TEST(Quit, AStateFileThatCannotBeWrittenDoesNotHoldTheEnd)
+// A save that fails is told in a popup naming the file and the reason, once
+// the cards are safe and closed; the end follows all the same.
+TEST(Quit, AStateFileThatCannotBeWrittenIsToldAfterTheCardsAreSafe)
 {
     PanelHarness h(Chassis::at({1}));
     ASSERT_TRUE(QDir().mkdir(h.path("Tavrin.state"))); // a directory where the file should go
     ASSERT_EQ(h.start(), 0);
+    h.popups.shown.clear();
+    std::size_t closedBeforePopup = 0;
+    h.popups.whileOpen = [&](const ShownPopup &) { closedBeforePopup = h.trace("KORDA_CloseSpecifiedCard").size(); };
     h.press(ctrl::QUIT);
     EXPECT_TRUE(ui::userInterfaceQuitRequested());
     EXPECT_EQ(h.messageBox(), "done\n");
-    EXPECT_TRUE(h.popups.shown.empty());
-    EXPECT_EQ(h.trace("KORDA_CloseSpecifiedCard").size(), 1u);
+    ASSERT_EQ(h.popups.shown.size(), 1u);
+    EXPECT_EQ(h.popups.shown[0].title, "Settings not saved");
+    const std::string &text = h.popups.shown[0].text;
+    EXPECT_NE(text.find(h.path("Tavrin.state").toStdString() + ": Is a directory"), std::string::npos) << text;
+    EXPECT_EQ(closedBeforePopup, 1u);
+    EXPECT_TRUE(h.app.stateNotSaved);
 }
 
 // A panel killed earlier left outputs on. At the next start nothing is sent

@@ -148,8 +148,10 @@ bool readChosenFile(const std::string &path, std::size_t maxBytes, std::string &
 bool writeChosenFile(const std::string &path, const std::string &content, std::string &why);
 
 // Panel state file: every control value, keyed by constant name, under `slot`.
-// Return 0 on success, negative on failure; neither reports anything.
-int savePanelState(int panel, const std::string &path, int slot);
+// Return 0 on success, negative on failure; neither reports anything. A failed
+// save gives its reason in `reason`, as the system words it ("No space left on
+// device"); the file that was there is left as it was.
+int savePanelState(int panel, const std::string &path, int slot, std::string *reason = nullptr);
 int recallPanelState(int panel, const std::string &path, int slot);
 
 } // namespace ui

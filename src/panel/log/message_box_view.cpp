@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
@@ -164,20 +163,13 @@ void MessageBoxView::showEnd()
 bool MessageBoxView::saveTo(const QString &path)
 {
     flushPendingText(); // every line written so far, also those still gathered
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    const QByteArray content = exactText().toUtf8();
-    // QSaveFile holds what is written in a buffer, and a failure to write it
-    // out at commit() (a full disk) would go unnoticed: flush it first.
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush() &&
-                         file.commit();
-    if (!written) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        const QString text = QString("The message box was not saved to %1:\n%2\n").arg(QDir::toNativeSeparators(path), why);
-        ui::messagePopup(kSaveAs, text.toStdString());
-    }
-    return written;
+    std::string why;
+    if (ui::writeChosenFile(path.toStdString(), exactText().toStdString(), why))
+        return true;
+    const QString text = QString("The message box was not saved to %1:\n%2\n")
+                             .arg(QDir::toNativeSeparators(path), QString::fromStdString(why));
+    ui::messagePopup(kSaveAs, text.toStdString());
+    return false;
 }
 
 QMenu *MessageBoxView::createContextMenu()

@@ -1,5 +1,7 @@
 #include "panel/state_file/panel_state_file.h"
 
+#include "panel/state_file/leftover_files.h"
+#include "panel/state_file/recalled_text.h"
 #include "panel/window/panel_window.h"
 
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <QJsonObject>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <optional>
@@ -77,42 +80,50 @@ std::optional<QByteArray> readBounded(const QString &path)
     return content;
 }
 
-// Writes all of `bytes` to `fd`; false on any failure (a full disk).
-bool writeAll(int fd, const QByteArray &bytes)
+// Writes all of `bytes` to `fd`; 0, or the errno of the failure (a full disk).
+int writeAll(int fd, const QByteArray &bytes)
 {
     qint64 done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return false;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return EIO;
         done += n;
     }
-    return true;
+    return 0;
 }
 
 // Replaces the directory entry `path` atomically with a new file holding
-// `bytes`. The entry itself is replaced: when it is a symbolic link, the link
-// goes and the file it pointed to stays as it was, so that a save never
-// writes outside the state file's own directory entry. A crash or a full
-// disk leaves the old entry in place.
-bool replaceFile(const QString &path, const QByteArray &bytes)
+// `bytes`; 0, or the errno of the step that failed. The entry itself is
+// replaced: when it is a symbolic link, the link goes and the file it pointed
+// to stays as it was, so that a save never writes outside the state file's own
+// directory entry. A crash or a full disk leaves the old entry in place.
+int replaceFile(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo info(path);
     const QByteArray target = QFile::encodeName(info.absoluteFilePath());
     QByteArray temporary = QFile::encodeName(QDir(info.absolutePath()).filePath("." + info.fileName() + ".XXXXXX"));
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
-        return false;
+        return errno;
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
-    if (!ok)
+    int error = ::fchmod(fd, 0666 & ~mask) == 0 ? 0 : errno;
+    if (error == 0)
+        error = writeAll(fd, bytes);
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
+        error = errno;
+    if (error != 0)
         ::unlink(temporary.constData());
-    return ok;
+    return error;
 }
 
 QJsonValue toJson(const Control &c)
@@ -156,7 +167,7 @@ QVariant fromJson(const Control &c, const QJsonValue &stored)
     default: {
         if (!stored.isString())
             return {};
-        QString text = stored.toString();
+        QString text = recalledText(stored.toString());
         const int limit = def.maxLength > 0 ? def.maxLength : kMaxRecalledText;
         if (text.size() > limit)
             text.truncate(limit);
@@ -167,7 +178,7 @@ QVariant fromJson(const Control &c, const QJsonValue &stored)
 
 } // namespace
 
-int saveState(const PanelWindow &panel, const QString &path, int slot)
+int saveState(const PanelWindow &panel, const QString &path, int slot, QString *reason)
 {
     QJsonObject values;
     for (const ControlDef &def : panel.def().controls)
@@ -177,7 +188,13 @@ int saveState(const PanelWindow &panel, const QString &path, int slot)
     bySlot.insert(QString::number(slot), values);
     const QJsonObject root{{"format", kFormat}, {"version", kVersion}, {"panel", panel.def().name}, {"slots", bySlot}};
 
-    return replaceFile(path, QJsonDocument(root).toJson(QJsonDocument::Indented)) ? kStateOk : kStateWriteFailed;
+    removeLeftoverTemporaries(path);
+    const int error = replaceFile(path, QJsonDocument(root).toJson(QJsonDocument::Indented));
+    if (error == 0)
+        return kStateOk;
+    if (reason)
+        *reason = QString::fromLocal8Bit(std::strerror(error));
+    return kStateWriteFailed;
 }
 
 int recallState(PanelWindow &panel, const QString &path, int slot)

@@ -74,9 +74,17 @@ bool writeChosenFile(const std::string &path, const std::string &content, std::s
     // the save fails and the file stays as it was.
     file.setDirectWriteFallback(false);
     const QByteArray bytes = QByteArray::fromStdString(content);
-    // QSaveFile buffers what is written; a failure to write it out at
-    // commit() (a full disk) would go unnoticed without the flush.
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
+    // Unbuffered, so that every write reaches the file system here and its
+    // failure is seen, not lost in a flush at commit(). A write that stops
+    // short (the disk filled up half-way) sets no error; the next one, with
+    // nothing written, gives the system's reason.
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    for (qint64 done = 0; written && done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        written = n > 0;
+        done += n;
+    }
+    if (written && file.commit())
         return true;
     why = file.errorString().toStdString();
     file.cancelWriting();

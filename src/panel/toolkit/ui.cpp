@@ -362,10 +362,14 @@ bool writeChosenFile(const std::string &path, const std::string &content, std::s
     return panel::writeChosenFile(path, content, why);
 }
 
-int savePanelState(int panel, const std::string &path, int slot)
+int savePanelState(int panel, const std::string &path, int slot, std::string *reason)
 {
     const panel::PanelWindow *window = Toolkit::instance().panel(panel);
-    return window ? panel::saveState(*window, qt(path), slot) : panel::kStateWriteFailed;
+    QString why = "no such panel";
+    const int result = window ? panel::saveState(*window, qt(path), slot, &why) : panel::kStateWriteFailed;
+    if (result != panel::kStateOk && reason)
+        *reason = why.toStdString();
+    return result;
 }
 
 int recallPanelState(int panel, const std::string &path, int slot)
