@@ -103,11 +103,14 @@ void handOverAndWait(const std::string &what)
 
 void onMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (guarded && !ending && type == QtWarningMsg && announcesDisplayLoss(message.toStdString())) {
+    if (guarded && type == QtWarningMsg && announcesDisplayLoss(message.toStdString())) {
         const std::string what = "the display is gone (" + message.toStdString() + ")";
-        if (onUserInterfaceThread())
+        // Another thread that announces the loss while the end is already
+        // under way must wait too: its caller would end the process half-way.
+        if (!onUserInterfaceThread())
+            handOverAndWait(what);
+        else if (!ending)
             endForLostDisplay(what);
-        handOverAndWait(what);
     }
     if (previousHandler)
         previousHandler(type, context, message);
