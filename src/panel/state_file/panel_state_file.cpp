@@ -1,7 +1,9 @@
 #include "panel/state_file/panel_state_file.h"
 
+
 #include "panel/state_file/leftover_files.h"
 #include "panel/state_file/recalled_text.h"
+#include "panel/state_file/whole_files.h"
 #include "panel/window/panel_window.h"
 
 #include <QDir>
@@ -46,38 +48,13 @@ bool isRecalled(const ControlDef &def)
     }
 }
 
-// The whole file, when it is a regular file (links followed) of at most
-// kMaxFileSize bytes. Opened without blocking, so that a FIFO cannot hold
-// the start-up, and read with a bound, so that a device cannot fill memory.
+// The whole file, when it is a regular file of at most kMaxFileSize bytes.
 std::optional<QByteArray> readBounded(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
+    std::string content, why;
+    if (!readWholeFile(path.toStdString(), kMaxFileSize, content, why))
         return std::nullopt;
-    std::optional<QByteArray> content;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFileSize) {
-        QByteArray bytes(kMaxFileSize + 1, Qt::Uninitialized);
-        qint64 total = 0;
-        for (;;) {
-            const ssize_t got = ::read(fd, bytes.data() + total, static_cast<size_t>(bytes.size() - total));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                break;
-            total += got;
-            if (got == 0 || total > kMaxFileSize) {
-                if (total <= kMaxFileSize) { // grown while read: not taken
-                    bytes.truncate(total);
-                    content = bytes;
-                }
-                break;
-            }
-        }
-    }
-    ::close(fd);
-    return content;
+    return QByteArray::fromStdString(content);
 }
 
 // Writes all of `bytes` to `fd`; 0, or the errno of the failure (a full disk).

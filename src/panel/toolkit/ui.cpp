@@ -1,7 +1,7 @@
 // The panel API on Qt widgets.
 #include "panel/api/ui.h"
 
-#include "panel/toolkit/chosen_files.h"
+#include "panel/state_file/whole_files.h"
 #include "panel/toolkit/dialog_popups.h"
 #include "panel/log/message_box_view.h"
 #include "panel/definition/compiled_controls.h"
@@ -354,12 +354,12 @@ void setPopupsUnattended(bool unattended, bool closeOpen)
 
 bool readChosenFile(const std::string &path, std::size_t maxBytes, std::string &content, std::string &why)
 {
-    return panel::readChosenFile(path, maxBytes, content, why);
+    return panel::readWholeFile(path, maxBytes, content, why);
 }
 
 bool writeChosenFile(const std::string &path, const std::string &content, std::string &why)
 {
-    return panel::writeChosenFile(path, content, why);
+    return panel::writeWholeFile(path, content, why);
 }
 
 int savePanelState(int panel, const std::string &path, int slot, std::string *reason)

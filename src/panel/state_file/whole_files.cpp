@@ -1,4 +1,4 @@
-#include "panel/toolkit/chosen_files.h"
+#include "panel/state_file/whole_files.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -19,10 +19,11 @@ std::string sizeInWords(std::size_t bytes)
 
 } // namespace
 
-bool readChosenFile(const std::string &path, std::size_t maxBytes, std::string &content, std::string &why)
+bool readWholeFile(const std::string &path, std::size_t maxBytes, std::string &content, std::string &why)
 {
-    // Opened without blocking, so that a FIFO cannot hold the panel; read
-    // with a bound, so that a device or a huge file cannot fill memory.
+    // Only a regular file (links followed). Opened without blocking, so that a
+    // FIFO cannot hold the panel; read with a bound, so that a device or a
+    // huge file cannot fill memory; a file that grew while read is not taken.
     const QByteArray name = QFile::encodeName(QString::fromStdString(path));
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
@@ -67,7 +68,7 @@ bool readChosenFile(const std::string &path, std::size_t maxBytes, std::string &
     return read;
 }
 
-bool writeChosenFile(const std::string &path, const std::string &content, std::string &why)
+bool writeWholeFile(const std::string &path, const std::string &content, std::string &why)
 {
     QSaveFile file(QString::fromStdString(path));
     // Never written in place: where no temporary file can be made beside it,
