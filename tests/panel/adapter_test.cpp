@@ -358,15 +358,15 @@ TEST_F(Adapter, TicksGoOnWhileTheMessageBoxMenuOrItsSaveAsDialogIsOpen)
             QCoreApplication::postEvent(box, new QContextMenuEvent(QContextMenuEvent::Keyboard, box->rect().center(),
                                                                     box->mapToGlobal(box->rect().center())));
         });
-        QTimer::singleShot(200, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!saveAs || !menu)
-                return;
-            for (QAction *a : menu->actions())
-                if (a->text() == "Save As...")
-                    menu->setActiveAction(a);
-            QTest::keyClick(menu, Qt::Key_Return); // the dialog's loop runs in here
-        });
+        QObject thisCase; // its poll goes with it
+        if (saveAs)
+            whenShown(&thisCase, "QMenu", [](QWidget *w) {
+                auto *menu = qobject_cast<QMenu *>(w);
+                for (QAction *a : menu->actions())
+                    if (a->text() == "Save As...")
+                        menu->setActiveAction(a);
+                QTest::keyClick(menu, Qt::Key_Return); // the dialog's loop runs in here
+            });
         QTimer::singleShot(1300, [&] {
             QWidget *open = saveAs ? QApplication::activeModalWidget() : QApplication::activePopupWidget();
             opened = saveAs ? qobject_cast<QFileDialog *>(open) != nullptr : qobject_cast<QMenu *>(open) != nullptr;

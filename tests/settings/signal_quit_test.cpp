@@ -3,6 +3,7 @@
 #include "app/signal_quit.h"
 #include "panel/api/ui.h"
 #include "settings/switched_off.h"
+#include "support/operator_actions.h"
 #include "support/scenario.h"
 #include "support/state_file.h"
 #include "support/panel_harness.h"
@@ -152,11 +153,11 @@ TEST(SignalQuit, TheProgramsOwnDialogsAreClosedByTheSignal)
         {"a save's question whether to replace a file",
          [](PanelHarness &h) {
              h.writeFile("pack.csv", "kept");
-             QTimer::singleShot(20, [path = h.path("pack.csv")] {
-                 if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-                     dialog->selectFile(path);
-                     QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection); // asks, and waits
-                 }
+             QObject whileChoosing;
+             operator_actions::whenShown(&whileChoosing, "QFileDialog", [path = h.path("pack.csv")](QWidget *w) {
+                 auto *dialog = qobject_cast<QFileDialog *>(w);
+                 dialog->selectFile(path);
+                 QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection); // asks, and waits
              });
              h.choose("Save setpoints...");
              EXPECT_EQ(h.readFile("pack.csv"), "kept");
@@ -175,10 +176,9 @@ TEST(SignalQuit, TheProgramsOwnDialogsAreClosedByTheSignal)
         ui::setPopupPresenter(nullptr);
         bool dialogShown = false;
         bool leftOpen = false;
-        const QObject thisCase; // its timers go with it
-        QTimer::singleShot(50, &thisCase, [&] {
-            const QWidget *dialog = QApplication::activeModalWidget();
-            dialogShown = dialog && dialog->inherits(c.dialogClass);
+        QObject thisCase; // its timers go with it
+        operator_actions::whenShown(&thisCase, c.dialogClass, [&](QWidget *) {
+            dialogShown = true;
             std::raise(SIGTERM);
         });
         QTimer::singleShot(3000, &thisCase, [&] { // never reached when the signal works

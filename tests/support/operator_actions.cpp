@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QStyleOptionSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace operator_actions {
@@ -75,6 +76,22 @@ void chooseCommand(QWidget *window, const QString &text)
                 return;
             }
     ADD_FAILURE() << "no command " << text.toStdString();
+}
+
+void whenShown(QObject *owner, const char *className, std::function<void(QWidget *)> act)
+{
+    auto *poll = new QTimer(owner);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, className, act = std::move(act)] {
+        QWidget *w = QApplication::activePopupWidget();
+        if (!w)
+            w = QApplication::activeModalWidget();
+        if (w && w->inherits(className) && w->isVisible()) {
+            poll->stop();
+            act(w);
+        }
+    });
+    poll->start();
 }
 
 } // namespace operator_actions

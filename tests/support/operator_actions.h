@@ -3,6 +3,9 @@
 
 #include <QString>
 
+#include <functional>
+
+class QObject;
 class QWidget;
 
 namespace operator_actions {
@@ -21,5 +24,10 @@ void click(QWidget *input);
 void chooseCommand(QWidget *window, const QString &text);
 // The field loses the keyboard focus, for the given reason.
 void leave(QWidget *input, Qt::FocusReason reason = Qt::TabFocusReason);
+
+// Runs `act` once, as soon as a modal dialog or popup menu of the class is
+// the active one, polling while `owner` lives. A fixed delay loses the race on
+// a loaded machine, where a file dialog can take longer to build than that.
+void whenShown(QObject *owner, const char *className, std::function<void(QWidget *)> act);
 
 } // namespace operator_actions
