@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -18,6 +19,7 @@ namespace panel {
 namespace {
 
 const char kSaveAs[] = "Save As...";
+const char kFind[] = "Find...";
 
 // The text as the document shows it: characters that would start a block of
 // their own are left out or marked, so that the document holds one block per
@@ -176,8 +178,19 @@ QMenu *MessageBoxView::createContextMenu()
 {
     QMenu *menu = createStandardContextMenu();
     menu->addSeparator();
+    QAction *find = menu->addAction(kFind, this, &MessageBoxView::findRequested);
+    find->setShortcut(QKeySequence::Find); // shown in the menu; the key itself is taken below
     menu->addAction(kSaveAs, this, [this] { saveAs(); });
     return menu;
+}
+
+void MessageBoxView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Find)) {
+        emit findRequested();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void MessageBoxView::contextMenuEvent(QContextMenuEvent *event)

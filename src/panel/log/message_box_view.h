@@ -47,11 +47,16 @@ public:
     // Writes the text as plain UTF-8 to `path`, whole or not at all; a failure
     // is reported in a popup that names its reason. The box itself never changes.
     bool saveTo(const QString &path);
-    // The context menu: Copy, Select All and "Save As...".
+    // The context menu: Copy, Select All, "Find..." and "Save As...".
     QMenu *createContextMenu();
+
+signals:
+    // The operator asked to search the box (Ctrl+F, or "Find..." in its menu).
+    void findRequested();
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void saveAs();
