@@ -66,6 +66,8 @@ void MessageBoxView::gather(const QString &text)
         QTimer::singleShot(0, this, [this] { flush(); });
     }
     gathered_ += text;
+    if (record_)
+        record_->add(text); // stamped now, not when the box shows it
 }
 
 void MessageBoxView::flush()
@@ -76,6 +78,8 @@ void MessageBoxView::flush()
     const QString text = std::move(gathered_);
     gathered_.clear();
     appendExactly(text);
+    if (record_)
+        record_->write();
 }
 
 MessageBoxView::MessageBoxView(QWidget *parent) : QPlainTextEdit(parent)
@@ -121,6 +125,12 @@ void MessageBoxView::appendExactly(const QString &text)
 
 void MessageBoxView::replaceAll(const QString &text)
 {
+    if (record_) {
+        // What was gathered is recorded already; the box's unfinished line ends.
+        record_->endLine();
+        record_->add(text);
+        record_->write();
+    }
     forget(this);
     gathered_.clear();
     lines_.clear();

@@ -6,10 +6,16 @@
 // by line and within the same bound, because a text document does not give
 // every character back as it was given (a carriage return starts a block, a
 // no-break space reads back as a space). Reads of the box and Save As use it.
+//
+// A record, when given one, receives everything appended from code as the
+// box does, and is written at every flush.
 #pragma once
+
+#include "panel/log/message_record.h"
 
 #include <QPlainTextEdit>
 #include <deque>
+#include <memory>
 
 class QMenu;
 
@@ -50,6 +56,9 @@ public:
     // The context menu: Copy, Select All, "Find..." and "Save As...".
     QMenu *createContextMenu();
 
+    void setRecord(std::unique_ptr<MessageRecord> record) { record_ = std::move(record); }
+    MessageRecord *record() const { return record_.get(); }
+
 signals:
     // The operator asked to search the box (Ctrl+F, or "Find..." in its menu).
     void findRequested();
@@ -66,6 +75,7 @@ private:
     std::deque<QString> lines_{QString()};
     int maxLines_ = 0;
     QString gathered_;
+    std::unique_ptr<MessageRecord> record_;
 };
 
 // Inserts what every message box has gathered.
