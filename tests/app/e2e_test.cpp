@@ -457,12 +457,10 @@ TEST(EndToEnd, AKilledPanelLeavesItsRecordInTheStateFolder)
     const QStringList records = QDir(folder).entryList(QDir::Files);
     ASSERT_EQ(records.size(), 1);
     EXPECT_TRUE(QRegularExpression(R"(^tavr_\d{4}-\d{2}-\d{2}\.log$)").match(records.front()).hasMatch());
-    std::vector<QDateTime> stamps;
-    const QString text = record_lines::unstamped(readFile(QDir(folder).filePath(records.front())), &stamps);
-    EXPECT_TRUE(text.startsWith(" searching cards  in LXI Chassis")) << text.toStdString();
-    EXPECT_TRUE(text.contains("\nCard1 S/N 300001 found\nCard3 S/N 300003 found\n...OK!\n")) << text.toStdString();
-    for (const QDateTime &stamp : stamps)
-        EXPECT_TRUE(stamp.isValid());
+    const QString text = record_lines::unstamped(readFile(QDir(folder).filePath(records.front())));
+    EXPECT_TRUE(text.startsWith(" searching cards  in LXI Chassis, IP address: 192.168.100.10\n\n"
+                                "Card1 S/N 300001 found\nCard3 S/N 300003 found\n...OK!\n"))
+        << text.toStdString();
 }
 
 TEST(EndToEnd, WithoutItsPanelDefinitionTheProgramEndsWithMinusOneAndShowsNothing)

@@ -37,29 +37,20 @@ struct Mounted {
 
 } // namespace
 
-TEST(Record, EveryLineTheBoxGetsIsRecordedWithTheTimeItBeganAndOutlivesQuit)
+// The stamps themselves, to the millisecond, are the record's own test's.
+TEST(Record, EveryLineTheBoxGetsIsRecordedAndOutlivesQuit)
 {
     QTemporaryDir dir;
     PanelHarness h;
     h.recordFolder = dir.filePath("records").toStdString();
     h.writeFile("Tavrin_192.168.100.10.state", scenario::stateFile(scenario::idleVoltages(kAll)));
-    const QDateTime before = QDateTime::currentDateTime().addMSecs(-1); // stamps are cut to the millisecond
     ASSERT_EQ(h.start("192.168.100.10"), 0);
     h.type(ctrl::VOLTAGE_CH_9, "2.5");
-    const QDateTime after = QDateTime::currentDateTime();
     const QString file =
         dir.filePath("records/tavr_192.168.100.10_" + QDate::currentDate().toString("yyyy-MM-dd") + ".log");
     EXPECT_TRUE(h.statusLine().contains("\nRecord: " + file + "\n")) << h.statusLine().toStdString();
-
     const QString box = QString::fromStdString(h.messageBox());
-    std::vector<QDateTime> stamps;
-    EXPECT_EQ(record_lines::unstamped(contentOf(file), &stamps), box) << "the lines so far, the open last one too";
-    EXPECT_EQ(stamps.size(), static_cast<size_t>(box.count('\n') + (box.endsWith('\n') ? 0 : 1))) << "a line a stamp";
-    for (std::size_t i = 0; i < stamps.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_GE(stamps[i], i > 0 ? stamps[i - 1] : before);
-        EXPECT_LE(stamps[i], after);
-    }
+    EXPECT_EQ(record_lines::unstamped(contentOf(file)), box) << "written at the callback's end";
 
     h.press(ctrl::QUIT);
     EXPECT_EQ(h.messageBox(), "done\n") << "the box is emptied as before";

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
