@@ -102,8 +102,7 @@ TEST(CommandLine, TheRecordGoesToTheXdgStateFolderUnlessChosenOrTurnedOff)
     };
     const Case cases[] = {
         {"/var/state/", {}, "/var/state/tavr"},
-        {"", {}, home + "/.local/state/tavr"},
-        {"state", {}, home + "/.local/state/tavr"},
+        {"state", {}, home + "/.local/state/tavr"}, // relative: as unset
         {"/var/state", {"--record-dir", "/tmp/records/", "10.0.0.5"}, "/tmp/records", "10.0.0.5"},
         {"/var/state", {"--record-dir=records"}, here + "/records"},
         {"/var/state", {"--no-record"}, ""},
@@ -111,7 +110,7 @@ TEST(CommandLine, TheRecordGoesToTheXdgStateFolderUnlessChosenOrTurnedOff)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.folder);
-        qputenv("XDG_STATE_HOME", c.xdg); // empty counts as unset
+        qputenv("XDG_STATE_HOME", c.xdg);
         const CommandLine parsed = parse(c.args);
         EXPECT_FALSE(parsed.exit) << parsed.output;
         EXPECT_EQ(parsed.recordFolder, c.folder);

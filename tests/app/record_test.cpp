@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -85,11 +84,7 @@ TEST(Record, AFailureIsSaidOnceAndThePanelGoesOn)
             QDir().mkpath(c.folder);
             ASSERT_EQ(QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", c.folder}), 0);
             small.path = c.folder;
-            const int fd = ::open(QFile::encodeName(c.folder + "/filler").constData(), O_WRONLY | O_CREAT, 0600);
-            const QByteArray page(4096, 'x');
-            while (::write(fd, page.constData(), page.size()) > 0) {
-            }
-            ::close(fd);
+            QProcess::execute("sh", {"-c", "head -c 1M /dev/zero > \"$0/filler\" 2>/dev/null", c.folder}); // full
         }
         testing::internal::CaptureStderr();
         {
