@@ -115,10 +115,13 @@ void appendLines(PanelHarness &h, int count, const char *line)
 }
 
 struct Booted {
-    explicit Booted(double latency, const std::string &scenario = {})
+    // `recorded`: the message box is recorded, as the program does by default.
+    Booted(double latency, const std::string &scenario, bool recorded)
         : h(scenario.empty() ? scenario::Chassis::at(kAll).latency(latency).json() : scenario)
     {
         h.writeFile("Tavrin.state", scenario::stateFile(scenario::idleVoltages(kAll)));
+        if (recorded)
+            h.recordFolder = h.path("records").toStdString();
         EXPECT_EQ(h.start(), 0);
         h.enterEventLoop();
         QWidget *window = h.widget(ctrl::QUIT)->window();
@@ -197,7 +200,11 @@ struct Operation {
     std::function<std::string(double)> scenario; // empty result: seven plain cards
     std::function<void(Booted &)> prepare;
     std::function<void(Booted &)> act;
+    bool recorded = false; // with the record of the message box
 };
+
+// The name of the operation with its record: "<name>, recorded".
+const char kRecorded[] = ", recorded";
 
 // The operator presses a button in `prepare` and lets it go in `act`: the
 // button shows itself pressed and released at once, a frame or more apart.
@@ -226,6 +233,7 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
         return [lines](Booted &b) { appendLines(b.h, lines, "INTERLOCK ACTIVE on module 3 - outputs are off\n"); };
     };
     const auto appendOne = [](Booted &b) { appendLines(b.h, 1, "VOLTAGE_CH_9 - 2.500V --> 2.5000V   ch9\n"); };
+    const auto appendHundred = [](Booted &b) { appendLines(b.h, 100, "VOLTAGE_CH_9 - 2.500V --> 2.5000V   ch9\n"); };
     const std::vector<Operation> ops = {
         {"enable-all of 42", plain, pressDown(ctrl::ENABLEALL), letGo(ctrl::ENABLEALL)},
         {"re-call of currents", plain, pressDown(ctrl::RE_CALL_CUURENT_ALL), letGo(ctrl::RE_CALL_CUURENT_ALL)},
@@ -243,11 +251,18 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
          [](Booted &b) { ui::recallPanelState(b.h.panel(), "bench.state", 0); }},
         {"append, 2000 lines in the box", plain, boxOf(2000), appendOne},
         {"append, box full", plain, boxOf(10100), appendOne},
+        // The record's cost: the same operations with it.
+        {"enable-all of 42, recorded", plain, pressDown(ctrl::ENABLEALL), letGo(ctrl::ENABLEALL), true},
+        {"one voltage commit, recorded", plain, [](Booted &b) { b.h.typeWithoutEnter(ctrl::VOLTAGE_CH_9, "2.5"); },
+         [](Booted &b) { QTest::keyClick(b.h.widget(ctrl::VOLTAGE_CH_9), Qt::Key_Return); }, true},
+        {"append 100 lines", plain, nothing, appendHundred},
+        {"append 100 lines, recorded", plain, nothing, appendHundred, true},
     };
 
     std::printf("%-30s %6s | %-34s | %-34s | %-34s\n", "operation", "calls", "latency 0: ms (x floor +own) paints",
                 "0.1 ms: ms (x floor +own) paints", "1 ms: ms (x floor +own) paints");
     std::map<double, std::vector<double>> perCall; // floor per call, by latency
+    std::map<std::string, double> atLatency0;      // median ms, by operation
     for (const Operation &op : ops) {
         if (!wanted(op.name))
             continue;
@@ -260,7 +275,7 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
         for (const double latency : latencies()) {
             std::vector<double> took, floor;
             for (int r = 0; r < runs(); ++r) {
-                Booted b(latency, op.scenario(latency));
+                Booted b(latency, op.scenario(latency), op.recorded);
                 op.prepare(b);
                 QCoreApplication::processEvents();
                 QCoreApplication::sendPostedEvents();
@@ -285,6 +300,8 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
                 if (calls > 0)
                     perCall[latency].push_back(floor.back() / static_cast<double>(calls));
             }
+            if (latency == 0.0)
+                atLatency0[op.name] = median(took);
             // Median time, its ratio to the floor and its own time beyond the
             // floor, and the window's paints in the last run.
             char cell[64];
@@ -299,6 +316,22 @@ TEST(Bench, OperationsAgainstTheirDriverCalls)
         std::printf("%-30s %6zu%s  most paints in a frame %d, longest gap %.1f ms; widget paints %d, %lld kpx\n",
                     op.name, calls, row.c_str(), pacing.mostInAFrame, pacing.longestGapMs, paints, pixels / 1000);
         std::fflush(stdout);
+    }
+    // What the record adds, at latency 0: the recorded operation's median
+    // against the plain one's, and per line where the operation writes many.
+    const std::string recorded = kRecorded;
+    for (const auto &[name, ms] : atLatency0) {
+        if (name.size() <= recorded.size() || name.substr(name.size() - recorded.size()) != recorded)
+            continue;
+        const auto plainOne = atLatency0.find(name.substr(0, name.size() - recorded.size()));
+        if (plainOne == atLatency0.end())
+            continue;
+        const double extra = ms - plainOne->second;
+        std::printf("record: %-28s %+7.3f ms (%+5.1f %%)", plainOne->first.c_str(), extra,
+                    100.0 * (ms / plainOne->second - 1.0));
+        if (name.find("100 lines") != std::string::npos)
+            std::printf(", %+.2f us a line", extra * 1000.0 / 100.0);
+        std::printf("\n");
     }
     // How exact the simulated latency is: one call of the floor, against the scenario's number.
     for (const auto &[latency, each] : perCall)

@@ -55,6 +55,9 @@ double quitOnce(const std::string &dir, bool traced, long long *traceAtSignal = 
         if (::chdir(dir.c_str()) != 0)
             ::_exit(127);
         ::setenv("KORDA_SIM_SCENARIO", "scenario.json", 1);
+        // The record, as by default, but beside the run: an absolute folder,
+        // as a relative one would count as unset.
+        ::setenv("XDG_STATE_HOME", (dir + "/state").c_str(), 1);
         if (traced)
             ::setenv("KORDA_SIM_TRACE", "trace.jsonl", 1);
         ::execl(TAVR_EXE, TAVR_EXE, static_cast<char *>(nullptr));

@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -18,7 +19,11 @@ const char kDescription[] =
     "ADDRESS, when given, is the IP address of the LAN chassis to use: it selects\n"
     "the LAN chassis and its own panel state file, Tavrin_ADDRESS.state, in the\n"
     "working directory. Without it the panel recalls Tavrin.state and uses the\n"
-    "chassis chosen on the panel.";
+    "chassis chosen on the panel.\n"
+    "\n"
+    "Every line of the message box is also recorded with its time, in a file of\n"
+    "the address and the day in $XDG_STATE_HOME/tavr (by default\n"
+    "~/.local/state/tavr); the status line names the file.";
 
 CommandLine finish(int status, const QString &output)
 {
@@ -31,6 +36,16 @@ CommandLine finish(int status, const QString &output)
 
 } // namespace
 
+std::string defaultRecordFolder()
+{
+    // Qt has no state location of its own: the XDG rule, where a relative
+    // path counts as unset.
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::home().filePath(".local/state");
+    return QDir::cleanPath(QDir(state).filePath("tavr")).toStdString();
+}
+
 CommandLine parseCommandLine(int argc, char **argv)
 {
     // Bytes that are not UTF-8 would each become U+FFFD, and different
@@ -40,7 +55,7 @@ CommandLine parseCommandLine(int argc, char **argv)
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         arguments << utf8(QByteArrayView(argv[i]));
         if (utf8.hasError() && i > 0)
-            return finish(kUsageError, "tavr: the address is not valid UTF-8 text\nTry 'tavr --help'.\n");
+            return finish(kUsageError, "tavr: an argument is not valid UTF-8 text\nTry 'tavr --help'.\n");
     }
 
     QCoreApplication::setApplicationName("tavr");
@@ -50,8 +65,15 @@ CommandLine parseCommandLine(int argc, char **argv)
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
     const QCommandLineOption version({"v", "version"}, "Show the version and exit.");
+    const QCommandLineOption recordDir("record-dir",
+                                       "Write the record of the message box into DIR instead of "
+                                       "$XDG_STATE_HOME/tavr.",
+                                       "DIR");
+    const QCommandLineOption noRecord("no-record", "Keep no record of the message box.");
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(recordDir);
+    parser.addOption(noRecord);
     parser.addPositionalArgument("ADDRESS", "IP address of the LAN chassis (optional).", "[ADDRESS]");
 
     if (!parser.parse(arguments))
@@ -72,6 +94,14 @@ CommandLine parseCommandLine(int argc, char **argv)
     }
 
     CommandLine result;
+    if (parser.isSet(recordDir) && parser.isSet(noRecord))
+        return finish(kUsageError, "tavr: --record-dir and --no-record exclude each other\nTry 'tavr --help'.\n");
+    if (parser.isSet(recordDir) && parser.value(recordDir).isEmpty())
+        return finish(kUsageError, "tavr: --record-dir needs a folder\nTry 'tavr --help'.\n");
+    if (parser.isSet(recordDir))
+        result.recordFolder = QDir::cleanPath(QDir::current().absoluteFilePath(parser.value(recordDir))).toStdString();
+    else if (!parser.isSet(noRecord))
+        result.recordFolder = defaultRecordFolder();
     result.text = parser.positionalArguments().join(' ').toStdString();
     if (const auto problem = commandLineProblem(result.text))
         return finish(kUsageError, QString("tavr: %1\nTry 'tavr --help'.\n").arg(QString::fromStdString(*problem)));

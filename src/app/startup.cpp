@@ -63,7 +63,8 @@ void addCommands(int panel)
 
 } // namespace
 
-int startPanel(AppState &app, const std::string &commandLine, const std::string &uirPath, std::string *error)
+int startPanel(AppState &app, const std::string &commandLine, const std::string &uirPath, std::string *error,
+               const std::string &recordFolder)
 {
     app.bsdpanel = ui::loadPanel(uirPath, ctrl::kPanelName, callbackTable(), &app, error);
     if (app.bsdpanel < 0)
@@ -92,6 +93,7 @@ int startPanel(AppState &app, const std::string &commandLine, const std::string 
 
     app.CMD_ACTIVE = commandLine.empty() ? 0 : 1;
     app.TavrinStateFile = stateFileName(commandLine);
+    ui::recordMessages(panel, ctrl::MSGBOX, recordFolder, commandLine); // named like the state file
     ui::recallPanelState(panel, app.TavrinStateFile, 0); // a missing or foreign file leaves the defaults
     applyCommandLine(app, commandLine);
     restoreWindowPosition(app);

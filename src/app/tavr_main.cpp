@@ -90,7 +90,7 @@ int tavr_main(int argc, char **argv)
         reportStateFileHeld(lock);
         return kExitStateFileHeld;
     }
-    if (startPanel(app, commandLine.text, uir->string(), &error) < 0) {
+    if (startPanel(app, commandLine.text, uir->string(), &error, commandLine.recordFolder) < 0) {
         std::fprintf(stderr, "tavr: %s\n", error.c_str());
         return -1;
     }

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/state_file_name.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -68,6 +69,9 @@ TEST(CommandLine, TextsThatCannotBePartOfAFileNameAreRefusedWithTheReason)
         {{"\xc3"}, "not valid UTF-8"},
         {{"a", "\xed\xa0\x80"}, "not valid UTF-8"}, // an encoded surrogate
         {{"--bogus"}, "Unknown option 'bogus'"},
+        {{"--no-record", "--record-dir", "/tmp"}, "--record-dir and --no-record exclude each other"},
+        {{"--record-dir="}, "--record-dir needs a folder"},
+        {{"--record-dir"}, "Missing value after '--record-dir'"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.args.front());
@@ -81,6 +85,40 @@ TEST(CommandLine, TextsThatCannotBePartOfAFileNameAreRefusedWithTheReason)
     EXPECT_TRUE(commandLineProblem("x ../y").has_value());
     EXPECT_FALSE(commandLineProblem("..x").has_value());
     EXPECT_FALSE(commandLineProblem("192.168.100.10").has_value());
+}
+
+// Qt has no state location; the XDG rule is followed, a relative
+// XDG_STATE_HOME counting as unset. The options come before the address.
+TEST(CommandLine, TheRecordGoesToTheXdgStateFolderUnlessChosenOrTurnedOff)
+{
+    const QByteArray kept = qgetenv("XDG_STATE_HOME");
+    const std::string home = QDir::homePath().toStdString();
+    const std::string here = QDir::currentPath().toStdString();
+    struct Case {
+        const char *xdg;
+        std::vector<std::string> args;
+        std::string folder;
+        std::string text = {};
+    };
+    const Case cases[] = {
+        {"/var/state/", {}, "/var/state/tavr"},
+        {"state", {}, home + "/.local/state/tavr"}, // relative: as unset
+        {"/var/state", {"--record-dir", "/tmp/records/", "10.0.0.5"}, "/tmp/records", "10.0.0.5"},
+        {"/var/state", {"--record-dir=records"}, here + "/records"},
+        {"/var/state", {"--no-record"}, ""},
+        {"/var/state", {"10.0.0.5", "--no-record"}, "/var/state/tavr", "10.0.0.5 --no-record"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.folder);
+        qputenv("XDG_STATE_HOME", c.xdg);
+        const CommandLine parsed = parse(c.args);
+        EXPECT_FALSE(parsed.exit) << parsed.output;
+        EXPECT_EQ(parsed.recordFolder, c.folder);
+        EXPECT_EQ(parsed.text, c.text);
+    }
+    qputenv("XDG_STATE_HOME", kept);
+    if (kept.isNull())
+        qunsetenv("XDG_STATE_HOME");
 }
 
 TEST(CommandLine, HelpAndVersionPrintAndEndWithZero)

@@ -2,6 +2,7 @@
 // simulated chassis: ended by a signal, started without its panel
 // definition, and given command lines it must refuse; and on a real display
 // server that goes away under it.
+#include "support/record_lines.h"
 #include "support/scenario.h"
 #include "support/scratch_disk.h"
 #include "support/state_file.h"
@@ -134,6 +135,8 @@ public:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.remove("KORDA_SIM_SCENARIO");
         env.remove("KORDA_SIM_TRACE");
+        // The record goes beside the run, not into the tester's own state folder.
+        env.insert("XDG_STATE_HOME", QDir(workingDirectory).filePath("state"));
         for (const QString &assignment : environment)
             env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
         process.setProcessEnvironment(env);
@@ -430,6 +433,34 @@ TEST(EndToEnd, ASignalClosesTheHintPopupThatWaitsForNobody)
     EXPECT_EQ(count(calls, "KORDA_CloseSpecifiedCard"), 2);
     EXPECT_EQ(count(calls, "KORDA_BattSetVoltage"), 0);
     EXPECT_FALSE(readFile(dir.filePath("Tavrin.state")).isEmpty());
+}
+
+// Killed, with no quit and no chance to write anything more, the panel has
+// left every line of its start in the record, stamped; the record lies in
+// $XDG_STATE_HOME/tavr, a folder only its owner may enter.
+TEST(EndToEnd, AKilledPanelLeavesItsRecordInTheStateFolder)
+{
+    QTemporaryDir dir;
+    const QString scenario = dir.filePath("scenario.json");
+    const QString trace = dir.filePath("trace.jsonl");
+    writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 3}).json()));
+    writeFile(dir.filePath("Tavrin.state"), ::scenario::stateFile({{"STARTUP_MSG", 1}}));
+    Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+    tavr.process.start(programPath(), {});
+    ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
+    ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+    tavr.process.kill(); // SIGKILL
+    ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
+
+    const QString folder = dir.filePath("state/tavr");
+    EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << "readable by its owner alone";
+    const QStringList records = QDir(folder).entryList(QDir::Files);
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_TRUE(QRegularExpression(R"(^tavr_\d{4}-\d{2}-\d{2}\.log$)").match(records.front()).hasMatch());
+    const QString text = record_lines::unstamped(readFile(QDir(folder).filePath(records.front())));
+    EXPECT_TRUE(text.startsWith(" searching cards  in LXI Chassis, IP address: 192.168.100.10\n\n"
+                                "Card1 S/N 300001 found\nCard3 S/N 300003 found\n...OK!\n"))
+        << text.toStdString();
 }
 
 TEST(EndToEnd, WithoutItsPanelDefinitionTheProgramEndsWithMinusOneAndShowsNothing)

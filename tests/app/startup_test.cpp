@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QFileInfo>
-#include <QLabel>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -216,20 +215,16 @@ TEST(Startup, ADefinitionOtherThanTheCompiledOneIsRefused)
 
 // The status line: the chassis and address discovery used (a later change
 // of the settings waits for the next start), the state file's full path,
-// and whether the interlock poll still runs.
+// whether the message record is kept, and whether the interlock poll still
+// runs.
 TEST(Startup, TheStatusLineNamesTheChassisTheStateFileAndThePoll)
 {
     PanelHarness h;
     ASSERT_EQ(h.start("192.168.100.10"), 0);
-    QLabel *status = nullptr;
-    for (QLabel *l : h.widget(ctrl::MSGBOX)->window()->findChildren<QLabel *>())
-        if (l->text().startsWith("Chassis:"))
-            status = l;
-    ASSERT_NE(status, nullptr);
     const QString line = "Chassis: LXI at 192.168.100.10    State file: " +
-                         QFileInfo(h.path("Tavrin_192.168.100.10.state")).absoluteFilePath();
-    EXPECT_EQ(status->text(), line + "\nInterlock poll: running");
+                         QFileInfo(h.path("Tavrin_192.168.100.10.state")).absoluteFilePath() + "\nRecord: off";
+    EXPECT_EQ(h.statusLine(), line + "\nInterlock poll: running");
     ui::setInt(h.panel(), ctrl::PXI, 1);
     ui::setTimerEnabled(h.panel(), ctrl::TIMER, false); // as status 34 or 4112 does
-    EXPECT_EQ(status->text(), line + "\nInterlock poll: stopped");
+    EXPECT_EQ(h.statusLine(), line + "\nInterlock poll: stopped");
 }

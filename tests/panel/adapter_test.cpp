@@ -566,7 +566,7 @@ TEST_F(Adapter, TheMessageBoxSavesItsTextAndReportsAFailedWrite)
     for (const QAction *a : menu->actions())
         if (!a->isSeparator())
             actions << a->text().remove('&').section('\t', 0, 0);
-    EXPECT_EQ(actions, QStringList({"Copy", "Select All", "Save As..."}));
+    EXPECT_EQ(actions, QStringList({"Copy", "Select All", "Find...", "Save As..."}));
 
     const std::string text = " searching cards  in LXI Chassis, IP address: 10.0.0.5\n\u00b5 line\n\nNO MODULES FOUND\n";
     ui::setText(panel, ctrl::MSGBOX, text);

@@ -1,7 +1,13 @@
 // The message box view on its own: it gives back exactly the text given,
-// within its cap, whatever the text edit under it makes of the characters.
+// within its cap, whatever the text edit under it makes of the characters;
+// and its find bar.
+#include "panel/log/find_bar.h"
 #include "panel/log/message_box_view.h"
+#include "panel/log/message_pane.h"
 
+#include <QLineEdit>
+#include <QTest>
+#include <QTextBlock>
 #include <gtest/gtest.h>
 
 TEST(MessageBox, HoldsExactlyTheTextGivenWithinItsCap)
@@ -32,4 +38,62 @@ TEST(MessageBox, HoldsExactlyTheTextGivenWithinItsCap)
     view.replaceAll("new\ntext");
     EXPECT_EQ(view.exactText(), "new\ntext");
     EXPECT_EQ(view.toPlainText(), "new\ntext");
+}
+
+// The find bar opens on Ctrl+F in the box, finds forwards and backwards,
+// wraps around, says when there is none, and leaves the box's text as it
+// was; Escape gives the focus back to the box.
+TEST(MessageBox, FindsForwardsAndBackwardsAroundTheTextWithoutChangingIt)
+{
+    panel::MessagePane pane;
+    panel::MessageBoxView *box = pane.box();
+    panel::FindBar *bar = pane.findBar();
+    const QString text = "VOLTAGE_CH_9 - 2.500V --> 2.5000V   ch9\nInterlock Card3 active\n"
+                         "VOLTAGE_CH_19 - 1.000V --> 1.0000V   ch19\n";
+    box->appendExactly(text);
+    pane.show();
+    EXPECT_FALSE(bar->isVisible());
+    QTest::keyClick(box, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(pane.focusWidget(), bar->field());
+
+    enum Act { Type, Next, Previous, ShiftEnter };
+    struct Step {
+        Act act;
+        const char *typed;
+        int line; // of the match; -1: none
+        QString result;
+    };
+    const Step steps[] = {
+        {Type, "voltage", 0, ""},
+        {Next, "", 2, ""},
+        {Next, "", 0, "Continued from the top"},
+        {Previous, "", 2, "Continued from the bottom"},
+        {ShiftEnter, "", 0, ""},
+        {Type, "_ch_1", 2, ""}, // typing on widens the match, or moves on to the next that has it
+        {Type, "x", -1, "Not found: \"voltage_ch_1x\""},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(std::string(s.typed) + " " + std::to_string(s.act));
+        switch (s.act) {
+        case Type: QTest::keyClicks(bar->field(), s.typed); break;
+        case Next: bar->findNext(); break;
+        case Previous: bar->findPrevious(); break;
+        case ShiftEnter: QTest::keyClick(bar->field(), Qt::Key_Return, Qt::ShiftModifier); break;
+        }
+        const QTextCursor match = box->textCursor();
+        if (s.line >= 0) {
+            EXPECT_EQ(match.block().blockNumber(), s.line);
+            EXPECT_EQ(match.selectedText().toLower(), bar->field()->text());
+        } else {
+            EXPECT_TRUE(box->extraSelections().isEmpty());
+        }
+        EXPECT_EQ(bar->result(), s.result);
+    }
+    EXPECT_EQ(box->exactText(), text);
+    EXPECT_EQ(box->toPlainText(), text);
+
+    QTest::keyClick(bar->field(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(pane.focusWidget(), box);
 }

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QLabel>
 #include <gtest/gtest.h>
 
 PanelHarness::PanelHarness(const std::string &scenario)
@@ -61,7 +62,7 @@ int PanelHarness::start(const std::string &commandLine)
 {
     const std::string uir = QDir(QApplication::applicationDirPath()).filePath("tavr.uir").toStdString();
     std::string error;
-    const int result = startPanel(app, commandLine, uir, &error);
+    const int result = startPanel(app, commandLine, uir, &error, recordFolder);
     EXPECT_EQ(error, "");
     return result;
 }
@@ -78,6 +79,14 @@ bool PanelHarness::dimmed(int control) const { return ui::isDimmed(panel(), cont
 bool PanelHarness::visible(int control) const { return ui::isVisible(panel(), control); }
 int PanelHarness::lamp(int position) const { return intValue(ctrl::INTERLOCK_1 + 2 * (position - 1)); }
 bool PanelHarness::timerEnabled() const { return ui::isTimerEnabled(panel(), ctrl::TIMER); }
+
+QString PanelHarness::statusLine() const
+{
+    for (const QLabel *label : widget(ctrl::MSGBOX)->window()->findChildren<QLabel *>())
+        if (label->text().startsWith("Chassis:"))
+            return label->text();
+    return {};
+}
 
 std::string PanelHarness::added(const std::string &before) const
 {

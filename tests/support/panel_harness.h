@@ -31,8 +31,10 @@ public:
     QByteArray readFile(const QString &name) const;
     QString path(const QString &name) const;
 
-    // Runs the start-up sequence; returns its result (0 or -1).
+    // Runs the start-up sequence; returns its result (0 or -1). The message
+    // box is recorded in `recordFolder` when that is set.
     int start(const std::string &commandLine = {});
+    std::string recordFolder;
     // From here on timer ticks are dispatched, as in the event loop.
     void enterEventLoop();
 
@@ -49,6 +51,7 @@ public:
     std::string added(const std::string &before) const; // what the box gained since it held `before`
     int lamp(int position) const;                        // the interlock lamp of position k
     bool timerEnabled() const;
+    QString statusLine() const;                          // under the message box
     std::vector<int32_t> foundFlags() const;             // cardFound of positions 1..7
 
     // What the operator does.

@@ -114,6 +114,14 @@ struct ChannelReadings {
 };
 void setChannelReadings(int panel, std::function<ChannelReadings(int channel)> source);
 
+// The record of the text box `control`: from now on every line it receives
+// also goes, with the local time it began, to a file in `folder` named after
+// `address` (may be empty) and the day. An empty folder keeps no record. The
+// status line names the file, or says the record is off or why it stopped;
+// a failure is also written once to standard error. Nothing here raises a
+// popup or stops the panel.
+void recordMessages(int panel, int control, const std::string &folder, const std::string &address);
+
 // Repaints the panel at once. Never dispatches input or timer ticks.
 void processDrawEvents(int panel);
 

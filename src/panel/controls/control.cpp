@@ -23,7 +23,7 @@ QWidget *Control::widget()
         return container_;
     QLabel *text = label();
     if (!text)
-        return input();
+        return whole();
     container_ = new QWidget;
     const auto direction = labelOrientation() == Qt::Vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
     auto *layout = new QBoxLayout(direction, container_);
@@ -61,7 +61,7 @@ void Control::applyAttributes()
     if (container_) {
         show(container_);
     } else {
-        show(in);
+        show(whole());
         show(label_);
     }
 }

@@ -28,6 +28,9 @@ public:
     // The part the operator works with; nullptr for controls that are not
     // shown, like timers.
     virtual QWidget *input() { return nullptr; }
+    // The input with the parts that belong to it (the message box's find
+    // bar): what a layout places when the control has no separate label.
+    virtual QWidget *whole() { return input(); }
     // The control's label as a widget of its own, for layouts that place it
     // apart (a column heading); nullptr when the control has no separate label.
     QLabel *label();

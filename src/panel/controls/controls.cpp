@@ -4,6 +4,7 @@
 #include "panel/controls/indicator_field.h"
 #include "panel/controls/led_widget.h"
 #include "panel/log/message_box_view.h"
+#include "panel/log/message_pane.h"
 #include "panel/controls/timer_control.h"
 
 #include <QCheckBox>
@@ -149,18 +150,21 @@ class TextBoxControl : public Control {
 public:
     explicit TextBoxControl(const ControlDef &def) : Control(def)
     {
-        box_ = new MessageBoxView;
+        pane_ = new MessagePane;
+        box_ = pane_->box();
         box_->setMaximumLineCount(kMessageBoxMaxLines);
         box_->replaceAll(def.textValue);
     }
 
     QWidget *input() override { return box_; }
+    QWidget *whole() override { return pane_; }
     QVariant value() const override { return box_->exactText(); }
     // Appends exactly the given text: no line break of its own.
     void setValue(const QVariant &v) override { box_->gather(v.toString()); }
     void replaceValue(const QVariant &v) override { box_->replaceAll(v.toString()); }
 
 private:
+    MessagePane *pane_ = nullptr;
     MessageBoxView *box_ = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -18,6 +19,7 @@ namespace panel {
 namespace {
 
 const char kSaveAs[] = "Save As...";
+const char kFind[] = "Find...";
 
 // The text as the document shows it: characters that would start a block of
 // their own are left out or marked, so that the document holds one block per
@@ -64,6 +66,8 @@ void MessageBoxView::gather(const QString &text)
         QTimer::singleShot(0, this, [this] { flush(); });
     }
     gathered_ += text;
+    if (record_)
+        record_->add(text); // stamped now, not when the box shows it
 }
 
 void MessageBoxView::flush()
@@ -74,6 +78,8 @@ void MessageBoxView::flush()
     const QString text = std::move(gathered_);
     gathered_.clear();
     appendExactly(text);
+    if (record_)
+        record_->write();
 }
 
 MessageBoxView::MessageBoxView(QWidget *parent) : QPlainTextEdit(parent)
@@ -119,6 +125,12 @@ void MessageBoxView::appendExactly(const QString &text)
 
 void MessageBoxView::replaceAll(const QString &text)
 {
+    if (record_) {
+        // What was gathered is recorded already; the box's unfinished line ends.
+        record_->endLine();
+        record_->add(text);
+        record_->write();
+    }
     forget(this);
     gathered_.clear();
     lines_.clear();
@@ -176,8 +188,19 @@ QMenu *MessageBoxView::createContextMenu()
 {
     QMenu *menu = createStandardContextMenu();
     menu->addSeparator();
+    QAction *find = menu->addAction(kFind, this, &MessageBoxView::findRequested);
+    find->setShortcut(QKeySequence::Find); // shown in the menu; the key itself is taken below
     menu->addAction(kSaveAs, this, [this] { saveAs(); });
     return menu;
+}
+
+void MessageBoxView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Find)) {
+        emit findRequested();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void MessageBoxView::contextMenuEvent(QContextMenuEvent *event)

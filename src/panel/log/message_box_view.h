@@ -6,10 +6,16 @@
 // by line and within the same bound, because a text document does not give
 // every character back as it was given (a carriage return starts a block, a
 // no-break space reads back as a space). Reads of the box and Save As use it.
+//
+// A record, when given one, receives everything appended from code as the
+// box does, and is written at every flush.
 #pragma once
+
+#include "panel/log/message_record.h"
 
 #include <QPlainTextEdit>
 #include <deque>
+#include <memory>
 
 class QMenu;
 
@@ -47,11 +53,19 @@ public:
     // Writes the text as plain UTF-8 to `path`, whole or not at all; a failure
     // is reported in a popup that names its reason. The box itself never changes.
     bool saveTo(const QString &path);
-    // The context menu: Copy, Select All and "Save As...".
+    // The context menu: Copy, Select All, "Find..." and "Save As...".
     QMenu *createContextMenu();
+
+    void setRecord(std::unique_ptr<MessageRecord> record) { record_ = std::move(record); }
+    MessageRecord *record() const { return record_.get(); }
+
+signals:
+    // The operator asked to search the box (Ctrl+F, or "Find..." in its menu).
+    void findRequested();
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void saveAs();
@@ -61,6 +75,7 @@ private:
     std::deque<QString> lines_{QString()};
     int maxLines_ = 0;
     QString gathered_;
+    std::unique_ptr<MessageRecord> record_;
 };
 
 // Inserts what every message box has gathered.

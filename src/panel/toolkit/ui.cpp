@@ -14,10 +14,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QKeySequence>
 #include <QThread>
+#include <QTime>
 #include <QWindow>
 #include <cstdio>
 
@@ -284,6 +286,34 @@ void setChannelReadings(int panel, std::function<ChannelReadings(int channel)> s
 {
     if (panel::PanelWindow *window = Toolkit::instance().panel(panel))
         window->arrangement().cells()->setReadings(std::move(source));
+}
+
+void recordMessages(int panel, int control, const std::string &folder, const std::string &address)
+{
+    panel::PanelWindow *window = Toolkit::instance().panel(panel);
+    Control *c = find(panel, control);
+    auto *box = c ? qobject_cast<panel::MessageBoxView *>(c->input()) : nullptr;
+    if (!window || !box)
+        return;
+    box->setRecord(nullptr);
+    if (folder.empty()) {
+        window->setRecordStatus("Record: off");
+        return;
+    }
+    auto record = std::make_unique<panel::MessageRecord>(qt(folder), qt(address));
+    record->onFile = [window](const QString &path) {
+        window->setRecordStatus("Record: " + QDir::toNativeSeparators(path));
+    };
+    // Said once, where the operator looks and where a log of the process
+    // keeps it; the panel goes on.
+    record->onFailure = [window](const QString &why) {
+        const QString at = QTime::currentTime().toString("HH:mm:ss");
+        window->setRecordStatus(QString("Record: stopped at %1: %2").arg(at, why));
+        const QString line = QString("tavr: the record of the messages stopped at %1: %2; the panel goes on\n").arg(at, why);
+        std::fputs(line.toLocal8Bit().constData(), stderr);
+    };
+    box->setRecord(std::move(record));
+    box->record()->start();
 }
 
 // Paints what is pending, synchronously, within a frame.

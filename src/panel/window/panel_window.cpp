@@ -186,12 +186,20 @@ void PanelWindow::setStatusText(const QString &text)
     refreshStatus();
 }
 
+void PanelWindow::setRecordStatus(const QString &text)
+{
+    recordStatus_ = text;
+    refreshStatus();
+}
+
 void PanelWindow::refreshStatus()
 {
     bool polling = false;
     for (const TimerControl *timer : timers())
         polling = polling || timer->isEnabled();
     QString line = statusText_;
+    if (!recordStatus_.isEmpty())
+        line += (line.isEmpty() ? "" : "\n") + recordStatus_;
     if (!timers().empty()) {
         if (!line.isEmpty())
             line += "\n";

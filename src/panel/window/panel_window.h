@@ -61,8 +61,10 @@ public:
 
     FramePacer &pacer() { return pacer_; }
 
-    // The status line: `text`, and whether the panel's timer still runs.
+    // The status line: `text`, what becomes of the message record, and
+    // whether the panel's timer still runs.
     void setStatusText(const QString &text);
+    void setRecordStatus(const QString &text);
     void refreshStatus();
 
 protected:
@@ -83,6 +85,7 @@ private:
     QString statusText_;
     QMenuBar *menuBar_ = nullptr;
     std::vector<ui::Command> commands_;
+    QString recordStatus_;
     FramePacer pacer_{this};
 
     QScreen *openingScreen() const;
