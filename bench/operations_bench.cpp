@@ -16,6 +16,7 @@
 #include "driver/sim/korda_sim.h"
 #include "panel/api/ui.h"
 #include "panel/window/cells_view.h"
+#include "panel/window/frame_pacer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -135,6 +136,8 @@ struct Booted {
         // TAVR_BENCH_NO_CELLS: without the view of all channels, to see what it costs.
         if (qEnvironmentVariableIsSet("TAVR_BENCH_NO_CELLS"))
             window->findChild<panel::CellsView *>()->hide();
+        // What the start left for a frame's end is painted before any operation.
+        QTest::qWait(2 * panel::FramePacer::kFrameMs);
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents();
         h.popups.confirmAnswers = std::deque<int>(64, 1);

@@ -74,9 +74,18 @@ TEST(CellsView, AClickOrEnterBringsTheVoltageFieldAndOnlyChangedCellsRepaint)
     h.writeFile("Tavrin.state", scenario::stateFile({{"STARTUP_MSG", 1}}));
     ASSERT_EQ(h.start(), 0);
     h.enterEventLoop();
-    h.press(ctrl::RE_ENABLE_ALL);
-    h.tick(); // the lamps are read: the rows say so
     panel::CellsView *cells = cellsOf(h);
+    QTest::qWait(40); // the start's last frame: the discovery shows without a callback
+    {
+        std::vector<QRect> repaints;
+        const PaintWatch watch(cells, [&](const QRect &r) { repaints.push_back(r); });
+        h.tick(); // the lamps are read: the rows say so, and no cell changes
+        QTest::qWait(40);
+        ASSERT_FALSE(repaints.empty());
+        for (const QRect &r : repaints)
+            EXPECT_LE(r.right(), cells->positionRect(1).right()) << "only the rows";
+    }
+    h.press(ctrl::RE_ENABLE_ALL);
     QApplication::processEvents();
 
     QTest::mouseClick(cells, Qt::LeftButton, {}, cells->cellRect(40).center());

@@ -163,18 +163,19 @@ QRect CellsView::cellRect(int n) const
 
 void CellsView::paintEvent(QPaintEvent *event)
 {
+    // What is painted here is what refresh() compares with: a paint the
+    // event loop makes (the first, an expose) counts as much as its own.
     QPainter p(this);
     for (int k = 1; k <= kPositions; ++k)
         if (event->rect().intersects(positionRect(k)))
-            paintPosition(p, k);
+            paintPosition(p, k, paintedRows_[k] = position(k));
     for (int n = 1; n <= kChannels; ++n)
         if (event->rect().intersects(cellRect(n)))
-            paintCell(p, n);
+            paintCell(p, n, painted_[n] = cell(n));
 }
 
-void CellsView::paintPosition(QPainter &p, int k) const
+void CellsView::paintPosition(QPainter &p, int k, const Position &now) const
 {
-    const Position now = position(k);
     const QRect r = positionRect(k).adjusted(0, 0, -1, -1);
     const bool active = now.found && now.interlockActive;
     p.fillRect(r, active ? kInterlockGround : palette().color(QPalette::Button));
@@ -192,9 +193,8 @@ void CellsView::paintPosition(QPainter &p, int k) const
     p.setFont(font());
 }
 
-void CellsView::paintCell(QPainter &p, int n) const
+void CellsView::paintCell(QPainter &p, int n, const Cell &c) const
 {
-    const Cell c = cell(n);
     const QRect r = cellRect(n).adjusted(0, 0, -1, -1);
     const QPalette &pal = palette();
     p.fillRect(r, !c.read.cardFound ? pal.color(QPalette::Window) : c.on ? kOnGround : pal.color(QPalette::Base));

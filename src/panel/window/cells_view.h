@@ -75,8 +75,8 @@ private:
     };
     Cell cell(int channel) const;
     Position position(int k) const;
-    void paintCell(QPainter &p, int channel) const;
-    void paintPosition(QPainter &p, int k) const;
+    void paintCell(QPainter &p, int channel, const Cell &shown) const;
+    void paintPosition(QPainter &p, int k, const Position &shown) const;
     void setCurrent(int channel);
     void measure();
 

@@ -16,8 +16,13 @@ FramePacer::FramePacer(QWidget *window) : window_(window)
 
 bool FramePacer::eventFilter(QObject *, QEvent *event)
 {
-    if (event->type() == QEvent::UpdateRequest)
+    if (event->type() == QEvent::UpdateRequest) {
+        // Also before a paint the event loop makes: what changed outside a
+        // callback (the start-up's discovery) shows with it.
+        if (beforePaint)
+            beforePaint();
         lastPaint_.start();
+    }
     return false;
 }
 
@@ -33,8 +38,6 @@ void FramePacer::paint()
     frameEnd_.stop();
     if (!exposed())
         return;
-    if (beforePaint)
-        beforePaint();
     // Synchronously, and only what is pending; never the event loop, which
     // would dispatch input and ticks in the middle of an operation. An
     // update request that callbackEnded() took back is sent afresh here.

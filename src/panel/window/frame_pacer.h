@@ -18,8 +18,8 @@ public:
 
     explicit FramePacer(QWidget *window);
 
-    // Runs before every paint the pacer makes or leaves to the event loop:
-    // what shows values kept elsewhere marks itself for repainting.
+    // Runs before every paint of the window, and when a callback ends: what
+    // shows values kept elsewhere marks itself for repainting.
     std::function<void()> beforePaint;
 
     // A callback starts: so does its first step.
