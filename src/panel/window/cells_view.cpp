@@ -165,12 +165,15 @@ void CellsView::paintEvent(QPaintEvent *event)
 {
     // What is painted here is what refresh() compares with: a paint the
     // event loop makes (the first, an expose) counts as much as its own.
+    // A cell paints the border it shares with its neighbours: they are
+    // painted only when more of them than that border is asked for.
     QPainter p(this);
+    const QRegion asked = event->region();
     for (int k = 1; k <= kPositions; ++k)
-        if (event->rect().intersects(positionRect(k)))
+        if (asked.intersects(positionRect(k).adjusted(1, 1, -1, -1)))
             paintPosition(p, k, paintedRows_[k] = position(k));
     for (int n = 1; n <= kChannels; ++n)
-        if (event->rect().intersects(cellRect(n)))
+        if (asked.intersects(cellRect(n).adjusted(1, 1, -1, -1)))
             paintCell(p, n, painted_[n] = cell(n));
 }
 
