@@ -88,6 +88,15 @@ bool waitForTrace(const QString &path, const std::function<bool(const std::vecto
 // The quit of cards at positions 1 and 3, as the trace shows it: every
 // sub-unit gets 0 A and output off before its card is closed, card 1 before
 // card 3, no voltage is sent and every call succeeds.
+// A scratch working folder with a scenario of cards 1 and 3, and the trace
+// file the program is to write there.
+struct CardsOneAndThree {
+    CardsOneAndThree() { writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 3}).json())); }
+    QTemporaryDir dir;
+    const QString scenario = dir.filePath("scenario.json");
+    const QString trace = dir.filePath("trace.jsonl");
+};
+
 void expectCardsOneAndThreeLeftSafe(const QString &trace)
 {
     const std::vector<QJsonObject> calls = readTrace(trace);
@@ -173,30 +182,27 @@ TEST(EndToEnd, ASignalLeavesEveryCardSafeAndSavesTheState)
     for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGXCPU, SIGXFSZ,
                              SIGPWR}) {
         SCOPED_TRACE(strsignal(signal));
-        QTemporaryDir dir;
-        const QString scenario = dir.filePath("scenario.json");
-        const QString trace = dir.filePath("trace.jsonl");
-        writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 3}).json()));
+        const CardsOneAndThree run;
         QJsonObject values = ::scenario::idleVoltages({1, 3});
         values.insert("STARTUP_MSG", 1);
         values.insert("CURRENT_SINK_CH_2", 40);
         values.insert("CURRENT_SINK_CH_16", 75);
         values.insert("VOLTAGE_CH_7", 5.0);
-        writeFile(dir.filePath("Tavrin.state"), ::scenario::stateFile(values));
+        writeFile(run.dir.filePath("Tavrin.state"), ::scenario::stateFile(values));
 
-        Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+        Program tavr(run.dir.path(), {"KORDA_SIM_SCENARIO=" + run.scenario, "KORDA_SIM_TRACE=" + run.trace});
         tavr.process.start(programPath(), {});
         ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
         // The first poll tick shows the event loop running.
-        ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+        ASSERT_TRUE(waitForTrace(run.trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
         ::kill(static_cast<pid_t>(tavr.process.processId()), signal);
         ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
         EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(tavr.process.exitCode(), 0) << tavr.process.readAllStandardError().toStdString();
 
-        expectCardsOneAndThreeLeftSafe(trace);
+        expectCardsOneAndThreeLeftSafe(run.trace);
 
-        const QJsonObject saved = savedValues(readFile(dir.filePath("Tavrin.state")));
+        const QJsonObject saved = savedValues(readFile(run.dir.filePath("Tavrin.state")));
         EXPECT_EQ(saved.value("CURRENT_SINK_CH_2").toInt(), 40);
         EXPECT_EQ(saved.value("CURRENT_SINK_CH_16").toInt(), 75);
         EXPECT_EQ(saved.value("VOLTAGE_CH_7").toDouble(), 5.0);
@@ -225,18 +231,15 @@ TEST(EndToEnd, ASignalEndsTheProgramPromptlyWhileAMenuOrDialogIsOpen)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        QTemporaryDir dir;
-        const QString scenario = dir.filePath("scenario.json");
-        const QString trace = dir.filePath("trace.jsonl");
-        writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 3}).json()));
+        const CardsOneAndThree run;
         QJsonObject values = ::scenario::idleVoltages({1, 3});
         values.insert("STARTUP_MSG", 1);
-        writeFile(dir.filePath("Tavrin.state"), ::scenario::stateFile(values));
-        Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace,
+        writeFile(run.dir.filePath("Tavrin.state"), ::scenario::stateFile(values));
+        Program tavr(run.dir.path(), {"KORDA_SIM_SCENARIO=" + run.scenario, "KORDA_SIM_TRACE=" + run.trace,
                                   "QT_PLUGIN_PATH=" TAVR_TEST_PLUGIN_PATH, "QT_QPA_GENERIC_PLUGINS=tavr-operator"});
         tavr.process.start(programPath(), {});
         ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
-        ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+        ASSERT_TRUE(waitForTrace(run.trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
         QByteArray seen;
         for (const QString &command : c.commands) {
             tavr.process.write((command + '\n').toUtf8());
@@ -251,7 +254,7 @@ TEST(EndToEnd, ASignalEndsTheProgramPromptlyWhileAMenuOrDialogIsOpen)
         ASSERT_TRUE(tavr.process.waitForFinished(kPromptlyMs)) << "held by what nobody closes";
         EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(tavr.process.exitCode(), 0) << tavr.process.readAllStandardError().toStdString();
-        expectCardsOneAndThreeLeftSafe(trace);
+        expectCardsOneAndThreeLeftSafe(run.trace);
     }
 }
 
@@ -402,24 +405,21 @@ TEST(EndToEnd, AClosedStandardErrorDoesNotCutQuitShort)
 // signal closes it, the tick ends, and quit runs.
 TEST(EndToEnd, ASignalClosesTheHintPopupThatWaitsForNobody)
 {
-    QTemporaryDir dir;
-    const QString scenario = dir.filePath("scenario.json");
-    const QString trace = dir.filePath("trace.jsonl");
-    writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 3}).json()));
-    Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+    const CardsOneAndThree run;
+    Program tavr(run.dir.path(), {"KORDA_SIM_SCENARIO=" + run.scenario, "KORDA_SIM_TRACE=" + run.trace});
     tavr.process.start(programPath(), {});
     ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
     // Discovery has read both identities twice; the first tick follows 0.4 s
     // after the loop starts and opens the popup.
-    ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_CardId") == 4; }));
+    ASSERT_TRUE(waitForTrace(run.trace, [](const auto &t) { return count(t, "KORDA_CardId") == 4; }));
     QThread::msleep(1500);
-    EXPECT_EQ(count(readTrace(trace), "KORDA_BattReadInterlockState"), 0) << "the popup holds the first tick";
+    EXPECT_EQ(count(readTrace(run.trace), "KORDA_BattReadInterlockState"), 0) << "the popup holds the first tick";
     tavr.process.terminate(); // SIGTERM
     ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
     EXPECT_EQ(tavr.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(tavr.process.exitCode(), 0);
 
-    const std::vector<QJsonObject> calls = readTrace(trace);
+    const std::vector<QJsonObject> calls = readTrace(run.trace);
     EXPECT_EQ(count(calls, "KORDA_BattReadInterlockState"), 2) << "the tick ended, then no other";
     EXPECT_EQ(count(calls, "KORDA_BattSetCurrent"), 12);
     // A first start recalls nothing: every voltage shows 1.000 and is dimmed,
@@ -432,7 +432,7 @@ TEST(EndToEnd, ASignalClosesTheHintPopupThatWaitsForNobody)
     }
     EXPECT_EQ(count(calls, "KORDA_CloseSpecifiedCard"), 2);
     EXPECT_EQ(count(calls, "KORDA_BattSetVoltage"), 0);
-    EXPECT_FALSE(readFile(dir.filePath("Tavrin.state")).isEmpty());
+    EXPECT_FALSE(readFile(run.dir.filePath("Tavrin.state")).isEmpty());
 }
 
 // Killed, with no quit and no chance to write anything more, the panel has
@@ -440,19 +440,16 @@ TEST(EndToEnd, ASignalClosesTheHintPopupThatWaitsForNobody)
 // $XDG_STATE_HOME/tavr, a folder only its owner may enter.
 TEST(EndToEnd, AKilledPanelLeavesItsRecordInTheStateFolder)
 {
-    QTemporaryDir dir;
-    const QString scenario = dir.filePath("scenario.json");
-    const QString trace = dir.filePath("trace.jsonl");
-    writeFile(scenario, QByteArray::fromStdString(::scenario::Chassis::at({1, 3}).json()));
-    writeFile(dir.filePath("Tavrin.state"), ::scenario::stateFile({{"STARTUP_MSG", 1}}));
-    Program tavr(dir.path(), {"KORDA_SIM_SCENARIO=" + scenario, "KORDA_SIM_TRACE=" + trace});
+    const CardsOneAndThree run;
+    writeFile(run.dir.filePath("Tavrin.state"), ::scenario::stateFile({{"STARTUP_MSG", 1}}));
+    Program tavr(run.dir.path(), {"KORDA_SIM_SCENARIO=" + run.scenario, "KORDA_SIM_TRACE=" + run.trace});
     tavr.process.start(programPath(), {});
     ASSERT_TRUE(tavr.process.waitForStarted(kTimeoutMs));
-    ASSERT_TRUE(waitForTrace(trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
+    ASSERT_TRUE(waitForTrace(run.trace, [](const auto &t) { return count(t, "KORDA_BattReadInterlockState") > 0; }));
     tavr.process.kill(); // SIGKILL
     ASSERT_TRUE(tavr.process.waitForFinished(kTimeoutMs));
 
-    const QString folder = dir.filePath("state/tavr");
+    const QString folder = run.dir.filePath("state/tavr");
     EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << "readable by its owner alone";
     const QStringList records = QDir(folder).entryList(QDir::Files);
     ASSERT_EQ(records.size(), 1);
