@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string_view>
 #include <thread>
 #include <unistd.h>
@@ -31,13 +30,6 @@ bool onUserInterfaceThread()
 {
     const QCoreApplication *application = QCoreApplication::instance();
     return application && QThread::currentThread() == application->thread();
-}
-
-std::string stateFileText(const AppState &app)
-{
-    std::error_code error;
-    const std::filesystem::path file = std::filesystem::absolute(app.TavrinStateFile, error);
-    return error ? app.TavrinStateFile : file.string();
 }
 
 std::string cardsText(const EndWithoutDisplay &end)
@@ -69,9 +61,9 @@ bool announcesDisplayLoss(const std::string &message)
     const EndWithoutDisplay end = finishWithoutDisplay(*guarded);
     std::string line = "tavr: " + what + "; " + cardsText(end);
     if (end.stateSaved)
-        line += "; panel state saved to " + stateFileText(*guarded);
+        line += "; panel state saved to " + shownStateFile(*guarded);
     else if (!guarded->TavrinStateFile.empty())
-        line += "; the panel state could not be saved to " + stateFileText(*guarded) + " (" + end.saveError + ")";
+        line += "; the panel state could not be saved to " + shownStateFile(*guarded) + " (" + end.saveError + ")";
     line += "; ending with status " + std::to_string(kDisplayLostStatus) + "\n";
     std::fputs(line.c_str(), stderr);
     std::fflush(nullptr);

@@ -12,7 +12,6 @@
 #include "state/app_state.h"
 
 #include <cstdio>
-#include <filesystem>
 
 using channel_map::Role;
 
@@ -50,14 +49,6 @@ void switchOffChannel(AppState &app, int panel, int n, void *callbackData, int e
         ensureOutputOff(app, n);
 }
 
-// The name as the operator finds the file: with its folder, where that is known.
-std::string shownPath(const std::string &name)
-{
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(name, error);
-    return error ? name : path.string();
-}
-
 // An operator who started the panel from the desktop sees no standard error:
 // without a word they would find old or default settings at the next start.
 // The cards are safe and closed by now, so the popup holds up nothing that
@@ -65,7 +56,7 @@ std::string shownPath(const std::string &name)
 void reportStateNotSaved(AppState &app, const std::string &reason)
 {
     app.stateNotSaved = true;
-    const std::string text = "The settings of this run were not saved to " + shownPath(app.TavrinStateFile) + ": "
+    const std::string text = "The settings of this run were not saved to " + shownStateFile(app) + ": "
                              + reason + ".\nA file that was there is unchanged; the next start recalls it, or the "
                                "panel's defaults where there is none.\n";
     if (!app.unattendedQuit)

@@ -6,6 +6,8 @@
 #include "panel/api/message_box.h"
 #include "panel/api/ui.h"
 
+#include <filesystem>
+
 using channel_map::Role;
 
 void prepareForSaving(AppState &app, int panel)
@@ -20,6 +22,13 @@ void prepareForSaving(AppState &app, int panel)
     app.WindowTop = ui::panelTop(panel);
     ui::setInt(panel, ctrl::TOP, app.WindowTop);
     ui::clearMessages(panel);
+}
+
+std::string shownStateFile(const AppState &app)
+{
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(app.TavrinStateFile, error);
+    return error ? app.TavrinStateFile : path.string();
 }
 
 namespace {

@@ -10,6 +10,9 @@
 // LEFT and TOP. Paints nothing.
 void prepareForSaving(AppState &app, int panel);
 
+// The state file as the operator finds it: with its folder, where that is known.
+std::string shownStateFile(const AppState &app);
+
 struct EndWithoutDisplay {
     int cards = 0;            // found positions: each has sink 0, its outputs off and is closed
     bool chassisLost = false; // the chassis connection is gone: no driver call could be made
