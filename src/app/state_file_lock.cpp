@@ -13,6 +13,9 @@ namespace {
 // names none for longer than this was cut short as it was made.
 const qint64 kHalfWrittenMs = 10 * 1000;
 
+// A lock that names no computer counts as one of this computer.
+bool isThisComputer(const QString &host) { return host.isEmpty() || host == QSysInfo::machineHostName(); }
+
 } // namespace
 
 StateFileLock::StateFileLock(const std::string &stateFile)
@@ -29,7 +32,7 @@ bool StateFileLock::take()
     // Qt takes over the lock of an ended process, but never one that names no
     // process at all (the power went, or a kill, as it was made): no panel
     // holds that one either.
-    if (!taken && lock_.error() == QLockFile::LockFailedError && !holderKnown()
+    if (!taken && lock_.error() == QLockFile::LockFailedError && !lockHolder()
         && QFileInfo(lockFile_).lastModified().msecsTo(QDateTime::currentDateTime()) > kHalfWrittenMs) {
         lock_.removeStaleLockFile();
         taken = lock_.tryLock(0);
@@ -44,32 +47,31 @@ bool StateFileLock::take()
     return true;
 }
 
-bool StateFileLock::holderKnown() const
+std::optional<StateFileLock::Holder> StateFileLock::lockHolder() const
 {
-    qint64 pid = 0;
-    QString host, program;
-    return lock_.getLockInfo(&pid, &host, &program);
+    Holder h;
+    if (!lock_.getLockInfo(&h.pid, &h.host, &h.program))
+        return std::nullopt;
+    return h;
 }
 
 bool StateFileLock::heldOnThisComputer() const
 {
-    qint64 pid = 0;
-    QString host, program;
-    return lock_.getLockInfo(&pid, &host, &program) && (host.isEmpty() || host == QSysInfo::machineHostName());
+    const std::optional<Holder> h = lockHolder();
+    return h && isThisComputer(h->host);
 }
 
 std::string StateFileLock::holder() const
 {
-    qint64 pid = 0;
-    QString host, program;
-    if (!lock_.getLockInfo(&pid, &host, &program))
+    const std::optional<Holder> h = lockHolder();
+    if (!h)
         return "a panel that is just starting, or a lock file that names no process";
-    std::string text = "process " + std::to_string(pid);
-    if (!program.isEmpty())
-        text += " (" + program.toStdString() + ")";
-    if (heldOnThisComputer())
+    std::string text = "process " + std::to_string(h->pid);
+    if (!h->program.isEmpty())
+        text += " (" + h->program.toStdString() + ")";
+    if (isThisComputer(h->host))
         return text + " on this computer";
-    return text + " on the computer " + host.toStdString();
+    return text + " on the computer " + h->host.toStdString();
 }
 
 void StateFileLock::release() { lock_.unlock(); }

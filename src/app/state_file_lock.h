@@ -6,6 +6,7 @@
 
 #include <QLockFile>
 #include <QString>
+#include <optional>
 #include <string>
 
 class StateFileLock {
@@ -30,7 +31,12 @@ public:
     const std::string &stateFile() const { return stateFile_; }
 
 private:
-    bool holderKnown() const;
+    // What the lock file says of its holder; nothing when it names no process.
+    struct Holder {
+        qint64 pid = 0;
+        QString host, program;
+    };
+    std::optional<Holder> lockHolder() const;
 
     std::string stateFile_;
     QString lockFile_;
