@@ -77,26 +77,18 @@ Control *Toolkit::control(int handle, int id) const
 
 PanelWindow *Toolkit::popupParent() const { return panel(lastDisplayed_); }
 
-void Toolkit::operatorCommit(int handle, int id)
-{
-    if (quitRequested_)
-        return;
-    if (depth_ > 0) {
-        pendingCommits_.push_back({handle, id});
-        return;
-    }
-    dispatchCommit({handle, id});
-}
+void Toolkit::operatorCommit(int handle, int id) { fromOperator({handle, id}); }
 
-void Toolkit::operatorCommand(int handle, int index)
+void Toolkit::operatorCommand(int handle, int index) { fromOperator({handle, index, true}); }
+
+void Toolkit::fromOperator(const Commit &commit)
 {
     if (quitRequested_)
         return;
-    if (depth_ > 0) {
-        pendingCommits_.push_back({handle, index, true});
-        return;
-    }
-    dispatchCommit({handle, index, true});
+    if (depth_ > 0)
+        pendingCommits_.push_back(commit); // after the callback that runs
+    else
+        dispatchCommit(commit);
 }
 
 void Toolkit::requestCommit(int handle, int id)

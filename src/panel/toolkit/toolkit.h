@@ -62,6 +62,8 @@ private:
         bool command = false;
     };
 
+    // A commit or command of the operator: at once, or after the callback that runs.
+    void fromOperator(const Commit &commit);
     void dispatchCommit(const Commit &commit);
     void invoke(int handle, int id, int event);
     // Runs `call` as the panel's callback: ticks that fall due meanwhile
