@@ -26,7 +26,7 @@ protected:
         auto *button = static_cast<QAbstractButton *>(watched);
         QPainter painter(button);
         if (button->isChecked())
-            painter.fillRect(button->rect(), QColor(button->isEnabled() ? 0x2e9d3f : 0x8fc79a));
+            painter.fillRect(button->rect(), QColor(button->isEnabled() ? kOutputOnColour : 0x8fc79a));
         QStyleOptionButton option;
         option.initFrom(button);
         option.rect = button->rect() - kGround;

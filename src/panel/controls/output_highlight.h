@@ -3,9 +3,14 @@
 // without text.
 #pragma once
 
+#include <QRgb>
+
 class QAbstractButton;
 
 namespace panel {
+
+// The green of an output that is on, wherever the panel shows one.
+inline constexpr QRgb kOutputOnColour = 0x2e9d3f;
 
 void highlightWhenChecked(QAbstractButton *button);
 

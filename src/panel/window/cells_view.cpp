@@ -1,6 +1,7 @@
 #include "panel/window/cells_view.h"
 
 #include "panel/controls/led_widget.h"
+#include "panel/controls/output_highlight.h"
 #include "panel/window/cells_accessible.h"
 
 #include <QKeyEvent>
@@ -19,7 +20,6 @@ const int kOnBar = 3; // the green bar of an output that is on, pixels
 const double kVoltResolution = 0.001;
 const double kMilliampResolution = 1.0;
 const QColor kOnGround(0xd2, 0xee, 0xd2);
-const QColor kOnBarColour(0x2e, 0x9d, 0x3f);
 const QColor kInterlockGround(0xf6, 0xc9, 0xc4);
 const QColor kDiffers(0xb0, 0x3a, 0x00);
 
@@ -202,7 +202,7 @@ void CellsView::paintCell(QPainter &p, int n, const Cell &c) const
     const QPalette &pal = palette();
     p.fillRect(r, !c.read.cardFound ? pal.color(QPalette::Window) : c.on ? kOnGround : pal.color(QPalette::Base));
     if (c.on)
-        p.fillRect(QRect(r.left(), r.top(), kOnBar, r.height()), kOnBarColour);
+        p.fillRect(QRect(r.left(), r.top(), kOnBar, r.height()), QColor(kOutputOnColour));
     p.setPen(pal.color(QPalette::Mid));
     p.drawRect(r);
     if (hasFocus() && n == current_) {
