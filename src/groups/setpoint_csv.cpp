@@ -1,5 +1,6 @@
 #include "groups/setpoint_csv.h"
 
+#include "panel/api/message_box.h"
 #include "state/app_state.h"
 #include "state/text.h"
 
@@ -57,15 +58,6 @@ std::optional<char32_t> nextCodePoint(std::string_view text, std::size_t &i)
     }
     i += length;
     return cp;
-}
-
-bool isControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029; }
-
-// The marks and embeddings that reorder text as shown (the trick of a name
-// that reads otherwise than it is).
-bool isBidiControl(char32_t c)
-{
-    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 std::string_view trimmed(std::string_view s)
@@ -255,9 +247,9 @@ std::string nameProblem(std::string_view name)
         const std::optional<char32_t> c = nextCodePoint(name, i);
         if (!c)
             return "is not UTF-8 text";
-        if (isControl(*c))
+        if (ui::isControlCharacter(*c))
             return "holds a control character";
-        if (isBidiControl(*c))
+        if (ui::isBidiControl(*c))
             return "holds a bidirectional control character";
         units += *c > 0xFFFF ? 2 : 1;
     }
@@ -272,7 +264,7 @@ std::string printable(std::string_view text)
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t start = i;
         const std::optional<char32_t> c = nextCodePoint(text, i);
-        if (!c || isControl(*c) || isBidiControl(*c))
+        if (!c || ui::forgesLogText(*c))
             shown += kReplacement;
         else
             shown.append(text.substr(start, i - start));

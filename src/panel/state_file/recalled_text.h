@@ -8,11 +8,7 @@
 
 namespace panel {
 
-// Characters that would make a log line say what did not happen, none of
-// which can be typed into a field: line breaks and the other control
-// characters (C0, DEL, C1: ESC sequences drive a terminal that shows a saved
-// log), the bidirectional controls (U+202E makes "evil" read "live"), and the
-// line and paragraph separators.
+// Whether `c` would forge a log line (ui::forgesLogText).
 bool forgesLogText(QChar c);
 
 // The text with each such character replaced by U+FFFD, so that the operator
